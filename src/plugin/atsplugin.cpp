@@ -1,0 +1,95 @@
+// The exported host interface and the fixed order in which the subsystems run.
+#include "plugin/atsplugin.h"
+
+#include <cstring>
+
+#include "config/confload.h"
+#include "controls/traincontrol.h"
+#include "plugin/records.h"
+#include "plugin/tools.h"
+
+namespace {
+
+void copyReserve(int32_t* target, const int32_t* reserve) {
+    std::memcpy(target, reserve, sizeof(int32_t) * kSlotCount);
+}
+
+// The doors' interlocks: power cut and brake while the doors are open.
+void doorInterlocks(bool open) {
+    if (Option(opt::doorpowerlock) == 1) OperatePower(0, open);
+    if (Option(opt::doorapplybrake) == 1) {
+        OperateBrake(gTrainspecs.brakeNotches, open);
+    } else if (Option(opt::doorapplybrake) == 2) {
+        OperateBrake(gTrainspecs.brakeNotches + 1, open);
+    }
+}
+
+}  // namespace
+
+ATS_API(void) Load() {
+    for (int i = 0; i < kSlotCount; ++i) {
+        memPanelReserve[i] = 0;
+        memSoundReserve[i] = kSoundStop;
+    }
+    gPanel = memPanelReserve;
+    gSound = memSoundReserve;
+}
+
+ATS_API(void) Dispose() {
+    ScrapConfig();
+    DestroyTrainControl();
+    dumpLog();
+}
+
+ATS_API(int32_t) GetPluginVersion() { return kPluginVersion; }
+
+ATS_API(void) SetVehicleSpec(ATS_VEHICLESPEC spec) { gTrainspecs = spec; }
+
+ATS_API(void) Initialize(int32_t brakeMode) {
+    // Until the next frame every write lands in the reserves, which that frame copies over.
+    gPanel = memPanelReserve;
+    gSound = memSoundReserve;
+    ScrapConfig();
+    SetDefaults();
+    LoadConfig();
+    DestroyTrainControl();
+    InitTrainControl(brakeMode);
+}
+
+ATS_API(HandleOutput) Elapse(ATS_VEHICLESTATE state, int32_t* panel, int32_t* sound) {
+    // A host that passes no array keeps the one that was current.
+    if (panel != nullptr && panel != gPanel) {
+        gPanel = panel;
+        copyReserve(gPanel, memPanelReserve);
+    }
+    if (sound != nullptr && sound != gSound) {
+        gSound = sound;
+        copyReserve(gSound, memSoundReserve);
+    }
+    gState = state;
+    return gHandles;
+}
+
+ATS_API(void) SetPower(int32_t notch) { SetPowerHandle(notch); }
+
+ATS_API(void) SetBrake(int32_t notch) { SetBrakeHandle(notch); }
+
+ATS_API(void) SetReverser(int32_t position) {
+    const int32_t index = Option(opt::reverserindex);
+    if (index != -1) setPanel(index, position == -1 ? 2 : position);
+    SetReverserHandle(position);
+}
+
+ATS_API(void) KeyDown(int32_t) {}
+
+ATS_API(void) KeyUp(int32_t) {}
+
+ATS_API(void) HornBlow(int32_t) {}
+
+ATS_API(void) DoorOpen() { doorInterlocks(true); }
+
+ATS_API(void) DoorClose() { doorInterlocks(false); }
+
+ATS_API(void) SetSignal(int32_t) {}
+
+ATS_API(void) SetBeaconData(ATS_BEACONDATA) {}

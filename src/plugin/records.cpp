@@ -1,0 +1,10 @@
+#include "plugin/records.h"
+
+ATS_VEHICLESPEC gTrainspecs{};
+ATS_VEHICLESTATE gState{};
+HandleOutput gHandles{};
+HandleOutput gDriver{};
+int32_t memPanelReserve[kSlotCount]{};
+int32_t memSoundReserve[kSlotCount]{};
+int32_t* gPanel = memPanelReserve;
+int32_t* gSound = memSoundReserve;

@@ -1,0 +1,71 @@
+// The host's records and the few globals every subsystem shares within a frame.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct ATS_VEHICLESPEC {
+    int32_t brakeNotches;  // brakeNotches is full service, brakeNotches + 1 emergency
+    int32_t powerNotches;
+    int32_t atsNotch;
+    int32_t b67Notch;
+    int32_t cars;
+};
+
+struct ATS_VEHICLESTATE {
+    double location;  // metres along the line
+    float speed;      // km/h
+    int32_t time;     // simulation time, ms
+    float bcPressure;
+    float mrPressure;
+    float erPressure;
+    float bpPressure;
+    float sapPressure;
+    float current;
+};
+
+struct ATS_BEACONDATA {
+    int32_t type;
+    int32_t signal;
+    float distance;
+    int32_t optional;
+};
+
+struct HandleOutput {
+    int32_t brake;
+    int32_t power;
+    int32_t reverser;  // -1 backward, 0 neutral, 1 forward
+    int32_t constantSpeed;
+};
+
+// The host lays these records out byte for byte; a change here breaks every host.
+static_assert(sizeof(ATS_VEHICLESPEC) == 20);
+static_assert(offsetof(ATS_VEHICLESPEC, powerNotches) == 4);
+static_assert(offsetof(ATS_VEHICLESPEC, cars) == 16);
+static_assert(sizeof(ATS_VEHICLESTATE) == 40);
+static_assert(offsetof(ATS_VEHICLESTATE, speed) == 8);
+static_assert(offsetof(ATS_VEHICLESTATE, time) == 12);
+static_assert(offsetof(ATS_VEHICLESTATE, bcPressure) == 16);
+static_assert(offsetof(ATS_VEHICLESTATE, current) == 36);
+static_assert(sizeof(ATS_BEACONDATA) == 16);
+static_assert(offsetof(ATS_BEACONDATA, signal) == 4);
+static_assert(offsetof(ATS_BEACONDATA, distance) == 8);
+static_assert(offsetof(ATS_BEACONDATA, optional) == 12);
+static_assert(sizeof(HandleOutput) == 16);
+static_assert(offsetof(HandleOutput, power) == 4);
+static_assert(offsetof(HandleOutput, reverser) == 8);
+static_assert(offsetof(HandleOutput, constantSpeed) == 12);
+
+inline constexpr int kSlotCount = 256;  // panel and sound arrays both hold 256 slots
+inline constexpr int32_t kSoundStop = -10000;
+inline constexpr int32_t kSoundLoop = 0;
+inline constexpr int32_t kSoundOnce = 1;
+
+extern ATS_VEHICLESPEC gTrainspecs;
+extern ATS_VEHICLESTATE gState;
+extern HandleOutput gHandles;  // written only by the handle arbitration
+extern HandleOutput gDriver;   // the driver's handles as last reported
+extern int32_t* gPanel;
+extern int32_t* gSound;
+extern int32_t memPanelReserve[kSlotCount];
+extern int32_t memSoundReserve[kSlotCount];

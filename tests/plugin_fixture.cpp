@@ -1,0 +1,74 @@
+#include "plugin_fixture.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+std::string FreshFolder(const std::string& name) {
+    static int counter = 0;
+    const fs::path dir = fs::temp_directory_path() / ("footplate-tests-" + std::to_string(::getpid())) /
+                         (name + "-" + std::to_string(++counter));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir.string();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+void PluginTest::LoadPlugin(const std::string* config) {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
+    for (char& c : name) {
+        if (c == '/') c = '_';
+    }
+    dir_ = FreshFolder(name);
+    std::string error;
+    const std::string path = StagePlugin(FOOTPLATE_LIBRARY, dir_, "fp_" + name, config, error);
+    ASSERT_FALSE(path.empty()) << error;
+    plugin_ = LoadedPlugin::Open(path, error);
+    ASSERT_TRUE(plugin_ != nullptr) << error;
+}
+
+void PluginTest::boot(int brakes, int power, int mode) {
+    api().Load();
+    loaded_ = true;
+    api().SetVehicleSpec(ATS_VEHICLESPEC{brakes, power, 0, 0, 1});
+    api().Initialize(mode);
+    api().SetPower(0);
+    api().SetBrake(0);
+    api().SetReverser(0);
+}
+
+void PluginTest::Start(const std::string& config, int brakes, int power, int mode) {
+    LoadPlugin(&config);
+    if (HasFatalFailure()) return;
+    boot(brakes, power, mode);
+}
+
+void PluginTest::StartWithoutConfig(int brakes, int power, int mode) {
+    LoadPlugin(nullptr);
+    if (HasFatalFailure()) return;
+    boot(brakes, power, mode);
+}
+
+HandleOutput PluginTest::Frame(int32_t time, float speed, double location) {
+    ATS_VEHICLESTATE state{};
+    state.location = location;
+    state.speed = speed;
+    state.time = time;
+    out = api().Elapse(state, panel, sound);
+    return out;
+}
+
+void PluginTest::TearDown() {
+    if (plugin_ && loaded_) api().Dispose();
+    plugin_.reset();
+    std::error_code ec;
+    if (!dir_.empty()) fs::remove_all(dir_, ec);
+}
