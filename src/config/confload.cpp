@@ -187,7 +187,11 @@ bool ConfigPathFor(std::string& path) {
 bool LoadConfig() {
     std::string path;
     if (!platform::LibraryPath(path) || !ConfigPathFor(path)) return false;
-    platform::File* file = platform::OpenForReading(path.c_str());
+    return LoadConfigFrom(path.c_str());
+}
+
+bool LoadConfigFrom(const char* path) {
+    platform::File* file = platform::OpenForReading(path);
     if (file == nullptr) return false;
     auto* reader = new (std::nothrow) ConfigReader{file, {}, 0, 0};
     char* line = new (std::nothrow) char[kLineSize + 1];

@@ -173,6 +173,9 @@ void SetDefaults();
 void ScrapConfig();
 // Reads the file beside the library; false when there is none.
 bool LoadConfig();
+// Reads the configuration file at path into the options and the dictionary, line by line,
+// exactly as LoadConfig does; false when it cannot be opened.
+bool LoadConfigFrom(const char* path);
 
 // Turns the library's path into its configuration's: "footplate.dll" and "footplate.so"
 // both become "footplate.cfg". False for a path too short to hold a name.
