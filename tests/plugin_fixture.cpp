@@ -31,6 +31,7 @@ void PluginTest::LoadPlugin(const std::string* config) {
     std::string error;
     const std::string path = StagePlugin(FOOTPLATE_LIBRARY, dir_, "fp_" + name, config, error);
     ASSERT_FALSE(path.empty()) << error;
+    library_ = path;
     plugin_ = LoadedPlugin::Open(path, error);
     ASSERT_TRUE(plugin_ != nullptr) << error;
 }
@@ -64,6 +65,11 @@ HandleOutput PluginTest::Frame(int32_t time, float speed, double location) {
     state.time = time;
     out = api().Elapse(state, panel, sound);
     return out;
+}
+
+std::string PluginTest::ConfigPath() const {
+    std::string path = library_;
+    return path.replace(path.find_last_of('.'), std::string::npos, ".cfg");
 }
 
 void PluginTest::TearDown() {

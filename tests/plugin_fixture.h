@@ -25,6 +25,8 @@ protected:
     HandleOutput Frame(int32_t time, float speed = 0.0f, double location = 0.0);
 
     const PluginApi& api() const { return plugin_->api(); }
+    // The configuration file beside this test's copy of the library.
+    std::string ConfigPath() const;
 
     int32_t panel[kSlotCount]{};
     int32_t sound[kSlotCount]{};
@@ -34,6 +36,7 @@ private:
     void boot(int brakes, int power, int mode);
     std::unique_ptr<LoadedPlugin> plugin_;
     std::string dir_;
+    std::string library_;
     bool loaded_ = false;
 };
 
