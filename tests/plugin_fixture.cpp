@@ -36,6 +36,15 @@ void PluginTest::LoadPlugin(const std::string* config) {
     ASSERT_TRUE(plugin_ != nullptr) << error;
 }
 
+void PluginTest::StartSilently(const std::string& config, int brakes, int power, int mode) {
+    LoadPlugin(&config);
+    if (HasFatalFailure()) return;
+    api().Load();
+    loaded_ = true;
+    api().SetVehicleSpec(ATS_VEHICLESPEC{brakes, power, 0, 0, 1});
+    api().Initialize(mode);
+}
+
 void PluginTest::boot(int brakes, int power, int mode) {
     api().Load();
     loaded_ = true;

@@ -18,6 +18,8 @@ protected:
     // Loads the library with config, then Load, SetVehicleSpec and Initialize(mode), and
     // the driver's handle reports a host makes right after (power 0, brake 0, neutral).
     void Start(const std::string& config, int brakes = 8, int power = 5, int mode = 2);
+    // Like Start, but without the handle reports: a host that stays silent after Initialize.
+    void StartSilently(const std::string& config, int brakes = 8, int power = 5, int mode = 2);
     // Like Start without a configuration file beside the library.
     void StartWithoutConfig(int brakes = 8, int power = 5, int mode = 2);
 

@@ -133,11 +133,7 @@ TEST_F(TrainControlTest, NeutralReverserBrakeIsHeldOnceWhileInNeutral) {
 
 TEST_F(TrainControlTest, NeutralReverserBrakeStartsWithoutTheHostReport) {
     // A host that reports no reverser after Initialize still finds the brake balanced.
-    const std::string config = "neutralrvrbrake=2\n";
-    LoadPlugin(&config);
-    api().Load();
-    api().SetVehicleSpec(ATS_VEHICLESPEC{8, 5, 0, 0, 1});
-    api().Initialize(2);
+    StartSilently("neutralrvrbrake=2\n");
     Frame(100);
     EXPECT_EQ(out.brake, 9);
     api().SetReverser(1);
@@ -146,7 +142,6 @@ TEST_F(TrainControlTest, NeutralReverserBrakeStartsWithoutTheHostReport) {
     api().SetReverser(0);
     Frame(300);
     EXPECT_EQ(out.brake, 9);
-    api().Dispose();
 }
 
 TEST_F(TrainControlTest, ReverserMovesAreRestrictedWhileMoving) {
@@ -198,11 +193,7 @@ TEST_F(TrainControlTest, EffectiveReverserStartsNeutralAfterInitialize) {
 }
 
 TEST_F(TrainControlTest, BrakeModeChoosesTheStartingNotch) {
-    const std::string config;
-    LoadPlugin(&config);
-    api().Load();
-    api().SetVehicleSpec(ATS_VEHICLESPEC{7, 4, 0, 0, 1});
-    api().Initialize(1);
+    StartSilently("", 7, 4, 1);
     EXPECT_EQ(Frame(100).brake, 8);
     api().Initialize(0);
     EXPECT_EQ(Frame(200).brake, 7);
@@ -210,7 +201,6 @@ TEST_F(TrainControlTest, BrakeModeChoosesTheStartingNotch) {
     EXPECT_EQ(Frame(300).brake, 0);  // any other mode starts released
     api().SetBrake(2);
     EXPECT_EQ(Frame(400).brake, 2);
-    api().Dispose();
 }
 
 TEST_F(TrainControlTest, HandlesBeforeInitializeAreOnlyRecorded) {
