@@ -156,6 +156,34 @@ TEST_F(BrSafetyTest, BrakeCancelOtherRulesReleaseAtOnceWhileMoving) {
     EXPECT_EQ(out.brake, 0);
 }
 
+TEST_F(BrSafetyTest, ReleaseWithdrawsTheNotchThatWasDemanded) {
+    Start(Config("system=1\n"));
+    UnacknowledgedWarning(1000, 80.0f);
+    // The host reports other notch numbers without starting again.
+    api().SetVehicleSpec(ATS_VEHICLESPEC{6, 5, 0, 0, 1});
+    Frame(5000, 0.0f);
+    Key(kAckKey);
+    Frame(5100, 0.0f);
+    EXPECT_EQ(out.brake, 0);
+}
+
+TEST_F(BrSafetyTest, RestartDropsTheBrakeAndStartsAfresh) {
+    Start(Config("system=2\n"));
+    UnacknowledgedWarning(1000, 80.0f);
+    Beacon(44003, 0);
+    api().Initialize(2);
+    api().SetBrake(0);
+    Frame(5000, 80.0f);
+    EXPECT_EQ(out.brake, 0);
+    EXPECT_EQ(sound[kHorn], -10000);
+    UnacknowledgedWarning(6000, 80.0f);
+    Beacon(44003, 0);  // tripping again adds a second demand
+    Frame(9100, 0.0f);
+    Key(kAckKey);
+    Frame(9200, 0.0f);
+    EXPECT_EQ(out.brake, kEmergency);
+}
+
 TEST_F(BrSafetyTest, ClearMagnetLeavesTheAwsBrakeAlone) {
     Start(Config("system=1\n"));
     UnacknowledgedWarning(1000, 80.0f);
@@ -260,7 +288,10 @@ TEST_F(BrSafetyTest, StartupTestLightsOnlyTheThirdLampWithoutTheFrame) {
 TEST_F(BrSafetyTest, StartupTestAcknowledgementLeavesAPendingWarning) {
     Start(Config("system=1\nstartuptest=3\n"));  // above 2: the horn test alone
     Frame(1000, 20.0f);
+    api().SetReverser(0);  // neutral is no move off
+    EXPECT_EQ(sound[kHorn], -10000);
     api().SetReverser(1);
+    EXPECT_EQ(sound[kHorn], 0);
     EXPECT_EQ(panel[kTestLamp], 0);
     Beacon(44001, 0);
     Key(kAckKey);  // completes the test only
