@@ -7,6 +7,10 @@
 #include "controls/traincontrol.h"
 #include "plugin/records.h"
 #include "plugin/tools.h"
+#include "protection/br_safety.h"
+#include "protection/de_safety.h"
+#include "protection/speedcontrol.h"
+#include "protection/vigilance.h"
 
 namespace {
 
@@ -38,6 +42,10 @@ ATS_API(void) Load() {
 ATS_API(void) Dispose() {
     ScrapConfig();
     DestroyTrainControl();
+    DestroyBRSafety();
+    DestroyVigilance();
+    DestroySpeedControl();
+    DestroyDESafety();
     dumpLog();
 }
 
@@ -54,6 +62,14 @@ ATS_API(void) Initialize(int32_t brakeMode) {
     LoadConfig();
     DestroyTrainControl();
     InitTrainControl(brakeMode);
+    DestroyBRSafety();
+    InitBRSafety();
+    DestroyVigilance();
+    InitVigilance();
+    DestroySpeedControl();
+    InitSpeedControl();
+    DestroyDESafety();
+    InitDESafety();
 }
 
 ATS_API(HandleOutput) Elapse(ATS_VEHICLESTATE state, int32_t* panel, int32_t* sound) {
@@ -67,24 +83,40 @@ ATS_API(HandleOutput) Elapse(ATS_VEHICLESTATE state, int32_t* panel, int32_t* so
         copyReserve(gSound, memSoundReserve);
     }
     gState = state;
+    BRSafety();
+    CheckVigilance();
+    CheckSpeed(gState.speed);
+    DESafety();
     return gHandles;
 }
 
-ATS_API(void) SetPower(int32_t notch) { SetPowerHandle(notch); }
+ATS_API(void) SetPower(int32_t notch) {
+    SetPowerHandle(notch);
+    VigilanceKeyPressed(notch, false);
+}
 
-ATS_API(void) SetBrake(int32_t notch) { SetBrakeHandle(notch); }
+ATS_API(void) SetBrake(int32_t notch) {
+    SetBrakeHandle(notch);
+    VigilanceKeyPressed(notch, false);
+}
 
 ATS_API(void) SetReverser(int32_t position) {
     const int32_t index = Option(opt::reverserindex);
     if (index != -1) setPanel(index, position == -1 ? 2 : position);
     SetReverserHandle(position);
+    VigilanceKeyPressed(position, false);
+    if (position != 0) BRSafetyReverserMovedOff();
 }
 
-ATS_API(void) KeyDown(int32_t) {}
+ATS_API(void) KeyDown(int32_t key) {
+    BRSafetyKeyPressed(key);
+    VigilanceKeyPressed(key, true);
+    DESafetyKeyPressed(key);
+}
 
-ATS_API(void) KeyUp(int32_t) {}
+ATS_API(void) KeyUp(int32_t key) { BRSafetyKeyReleased(key); }
 
-ATS_API(void) HornBlow(int32_t) {}
+ATS_API(void) HornBlow(int32_t type) { VigilanceKeyPressed(type, false); }
 
 ATS_API(void) DoorOpen() { doorInterlocks(true); }
 
@@ -92,4 +124,7 @@ ATS_API(void) DoorClose() { doorInterlocks(false); }
 
 ATS_API(void) SetSignal(int32_t) {}
 
-ATS_API(void) SetBeaconData(ATS_BEACONDATA) {}
+ATS_API(void) SetBeaconData(ATS_BEACONDATA beacon) {
+    SetBRSafetyStatus(beacon);
+    SetDESafetyStatus(beacon);
+}

@@ -1,0 +1,295 @@
+#include "protection/br_safety.h"
+
+#include <cstdint>
+
+#include "config/confload.h"
+#include "controls/traincontrol.h"
+#include "plugin/tools.h"
+
+namespace {
+
+constexpr int32_t kAwsIdle = -1;
+constexpr int32_t kAwsBraking = -2;
+
+constexpr int32_t kAwsClearMagnet = 44000;
+constexpr int32_t kAwsWarningMagnet = 44001;
+constexpr int32_t kTpwsSignalSensor = 44002;
+constexpr int32_t kTpwsTrainStop = 44003;
+constexpr int32_t kTpwsRestrictionSensor = 44004;
+
+// AWS: idle, a warning pending since awsTimer, or braking (kAwsBraking).
+int32_t awsTimer = kAwsIdle;
+bool awsStop = false;
+bool awsRelease = false;
+int32_t awsBrakeNotch = 0;  // the notch the AWS demanded, withdrawn as placed
+
+// Startup test: 0 none or done, 1 waiting for the reverser, 2 waiting for the acknowledge key.
+int tpwsStartupTest = 0;
+
+// TPWS
+bool tpwsTrainstop = false;
+bool tpwsRelease = false;
+int32_t stopTimer = -1;
+int32_t overrideTimer = -1;
+int32_t tpwsBrakeNotch = 0;
+Indicator brakeDemand{};
+Indicator stopOverride{};
+
+int32_t now() { return gState.time; }
+bool atStand() { return gState.speed == 0.0f; }
+int32_t emergencyNotch() { return gTrainspecs.brakeNotches + 1; }
+
+// A key option of -1 is not configured and matches no key.
+bool keyIs(int key, opt::Key option) { return Option(option) != -1 && key == Option(option); }
+
+int32_t secondsToMs(int32_t seconds) { return toInt32(static_cast<double>(seconds) * 1000.0); }
+
+void lampFlashing(Indicator& lamp) {
+    lamp.value = 1;
+    lamp.timer = now();
+    lamp.phase = true;
+}
+
+void lampSteady(Indicator& lamp, int32_t value) {
+    lamp.value = value;
+    lamp.timer = -1;
+    lamp.phase = true;
+}
+
+bool warningPending() { return awsTimer != kAwsIdle && awsTimer != kAwsBraking; }
+
+void awsApplyBrake() {
+    awsStop = true;
+    awsTimer = kAwsBraking;
+    awsBrakeNotch = emergencyNotch();
+    OperateBrake(awsBrakeNotch, true);
+    awsRelease = false;
+}
+
+// The horn is silenced on every release, deferred or not: a horn looping in Idle would
+// tell the driver a warning is still pending.
+void awsReleaseBrake() {
+    OperateBrake(awsBrakeNotch, false);
+    setPanel(Option(opt::awsindicator), 0);
+    setSound(Option(opt::awswarningsound), kSoundStop);
+    awsStop = false;
+    awsTimer = kAwsIdle;
+    awsRelease = false;
+}
+
+void tpwsTrip() {
+    lampFlashing(brakeDemand);
+    setSound(Option(opt::tpwswarningsound), kSoundLoop);
+    tpwsBrakeNotch = emergencyNotch();
+    OperateBrake(tpwsBrakeNotch, true);
+    tpwsTrainstop = true;
+    stopTimer = -1;
+    tpwsRelease = false;
+}
+
+void tpwsReleaseBrake() {
+    OperateBrake(tpwsBrakeNotch, false);
+    lampSteady(brakeDemand, 0);
+    tpwsTrainstop = false;
+    tpwsRelease = false;
+}
+
+bool overrideRunning() { return overrideTimer != -1; }
+
+void endOverride() {
+    lampSteady(stopOverride, 0);
+    overrideTimer = -1;
+}
+
+bool stopDelayOver() { return tOn(stopTimer, now(), secondsToMs(Option(opt::tpwsstopdelay))); }
+
+void awsMagnet(const ATS_BEACONDATA& beacon) {
+    const bool clear = beacon.type == kAwsClearMagnet && beacon.signal > 3 &&
+                       static_cast<double>(gState.speed) > Option(opt::awsminspeed);
+    if (clear) {
+        // A clear magnet cannot undo an unacknowledged warning: the brake and its
+        // release rule stay exactly as they were.
+        if (awsStop) return;
+        setPanel(Option(opt::awsindicator), 0);
+        setSound(Option(opt::awswarningsound), kSoundStop);
+        setSound(Option(opt::awsclearsound), kSoundOnce);
+        awsTimer = kAwsIdle;
+        return;
+    }
+    setPanel(Option(opt::awsindicator), Option(opt::awsindicatorappear) == 1 ? 1 : 0);
+    setSound(Option(opt::awswarningsound), kSoundLoop);
+    setSound(Option(opt::awsclearsound), kSoundStop);
+    if (awsTimer == kAwsIdle) awsTimer = now();
+}
+
+void tpwsBeaconFullSystem(const ATS_BEACONDATA& beacon) {
+    if (tpwsTrainstop) return;
+    if (overrideRunning()) {
+        if (beacon.type == kTpwsTrainStop) endOverride();
+        return;
+    }
+    const double speed = gState.speed;
+    const bool trip = (beacon.type == kTpwsSignalSensor && beacon.signal <= 0 && speed > beacon.optional) ||
+                      (beacon.type == kTpwsRestrictionSensor && speed > beacon.optional) ||
+                      (beacon.type == kTpwsTrainStop && beacon.signal <= 0);
+    if (trip) tpwsTrip();
+}
+
+void tpwsBeaconTrainStopOnly(const ATS_BEACONDATA& beacon) {
+    if (beacon.type != kTpwsTrainStop || tpwsTrainstop) return;
+    if (overrideRunning()) {
+        endOverride();
+        return;
+    }
+    if (beacon.signal <= 0) tpwsTrip();
+}
+
+void completeStartupTest() {
+    setPanel(Option(opt::awsindicator), 1);
+    setSound(Option(opt::awswarningsound), kSoundStop);
+    if (Option(opt::startuptest) == 2) {
+        setSound(Option(opt::awsclearsound), kSoundOnce);
+        lampSteady(brakeDemand, 0);
+        lampSteady(stopOverride, 0);
+        setPanel(Option(opt::tpwsindicator3), 0);
+    }
+    tpwsStartupTest = 0;
+}
+
+void awsAcknowledge() {
+    int32_t button = 0;
+    if (OptionValue(opt::awsacknowledgekey, 1, button)) setPanel(button, 1);
+    if (tpwsStartupTest == 2) {
+        completeStartupTest();
+        return;
+    }
+    if (warningPending()) {
+        setPanel(Option(opt::awsindicator), 1);
+        setSound(Option(opt::awswarningsound), kSoundStop);
+        awsTimer = kAwsIdle;
+        return;
+    }
+    const int32_t cancel = Option(opt::awsbrakecancel);
+    if (awsTimer == kAwsBraking && awsStop && (atStand() || cancel != 0)) {
+        if (cancel == 1) {
+            awsRelease = true;
+        } else {
+            awsReleaseBrake();
+        }
+    }
+}
+
+void tpwsReset() {
+    if (!tpwsTrainstop) return;
+    lampSteady(brakeDemand, 1);
+    const int32_t cancel = Option(opt::tpwsbrakecancel);
+    if (cancel == 0) {
+        if (!atStand()) return;
+        // Tripped and reset at a stand before any frame could record the stand: the
+        // stop delay starts now rather than from a timer that never ran.
+        if (stopTimer == -1) stopTimer = now();
+        if (!stopDelayOver()) return;
+    } else if (cancel == 1) {
+        tpwsRelease = true;
+        setSound(Option(opt::tpwswarningsound), kSoundStop);
+        return;
+    }
+    tpwsReleaseBrake();
+    setSound(Option(opt::tpwswarningsound), kSoundStop);
+}
+
+void tpwsOverrideKey() {
+    if (tpwsTrainstop || tpwsStartupTest != 0) return;
+    if (overrideRunning()) {
+        endOverride();
+        return;
+    }
+    overrideTimer = now();
+    lampFlashing(stopOverride);
+}
+
+}  // namespace
+
+// Starts the AWS idle and the TPWS normal, and arms the startup test if one is configured.
+void InitBRSafety() {
+    awsTimer = kAwsIdle;
+    awsStop = false;
+    awsRelease = false;
+    tpwsTrainstop = false;
+    tpwsRelease = false;
+    // Any positive setting runs a test; zero or a negative one runs none.
+    tpwsStartupTest = Option(opt::startuptest) >= 1 ? 1 : 0;
+    setSound(Option(opt::awswarningsound), kSoundStop);
+    setSound(Option(opt::awsclearsound), kSoundStop);
+    brakeDemand = NewIndicator(opt::tpwsindicator, 0);
+    stopOverride = NewIndicator(opt::tpwsindicator2, 0);
+    stopTimer = -1;
+    overrideTimer = -1;
+}
+
+// Nothing to release: every brake demand is dropped when the train starts again.
+void DestroyBRSafety() {}
+
+// Each frame: the AWS brake when a warning goes unacknowledged, the TPWS lamps, the
+// releases that wait for a stand, and the lapse of a train-stop override.
+void BRSafety() {
+    if (Option(opt::system) == 0) return;
+    if (warningPending() && tOn(awsTimer, now(), Option(opt::awsdelay)) && !awsStop) awsApplyBrake();
+
+    ShowIndicator(brakeDemand);
+    ShowIndicator(stopOverride);
+
+    if (atStand()) {
+        if (stopTimer == -1) stopTimer = now();
+        if (awsRelease) awsReleaseBrake();
+        if (tpwsRelease && stopDelayOver()) tpwsReleaseBrake();
+    }
+
+    if (overrideRunning() && tOn(overrideTimer, now(), secondsToMs(Option(opt::tpwsoverridelifetime)))) {
+        endOverride();
+    }
+}
+
+// A magnet or TPWS loop under the train: warns, clears or trips according to the mode.
+void SetBRSafetyStatus(ATS_BEACONDATA beacon) {
+    if (beacon.type < kAwsClearMagnet || beacon.type > kTpwsRestrictionSensor) return;
+    const int32_t system = Option(opt::system);
+    // A train running backwards passes the equipment the wrong way and ignores it.
+    if (system == 0 || !(gState.speed >= 0.0f)) return;
+
+    if ((system == 1 || system == 2) && (beacon.type == kAwsClearMagnet || beacon.type == kAwsWarningMagnet)) {
+        awsMagnet(beacon);
+    }
+    if (system == 2) {
+        tpwsBeaconFullSystem(beacon);
+    } else if (system == 3) {
+        tpwsBeaconTrainStopOnly(beacon);
+    }
+}
+
+// The driver's keys: AWS acknowledge, TPWS reset and TPWS override, in that order, so one
+// key bound to several roles performs each of them.
+void BRSafetyKeyPressed(int key) {
+    if (keyIs(key, opt::awsacknowledgekey)) awsAcknowledge();
+    if (keyIs(key, opt::tpwsresetkey)) tpwsReset();
+    if (keyIs(key, opt::tpwsoverridekey)) tpwsOverrideKey();
+}
+
+// The acknowledge button is shown released again.
+void BRSafetyKeyReleased(int key) {
+    int32_t button = 0;
+    if (keyIs(key, opt::awsacknowledgekey) && OptionValue(opt::awsacknowledgekey, 1, button)) setPanel(button, 0);
+}
+
+// The reverser leaving neutral for the first time starts the startup test: horn, and
+// with the full test the TPWS lamps.
+void BRSafetyReverserMovedOff() {
+    if (tpwsStartupTest != 1) return;
+    setSound(Option(opt::awswarningsound), kSoundLoop);
+    if (Option(opt::startuptest) == 2) {
+        lampSteady(brakeDemand, 1);
+        lampSteady(stopOverride, 1);
+        setPanel(Option(opt::tpwsindicator3), 1);
+    }
+    tpwsStartupTest = 2;
+}

@@ -1,0 +1,97 @@
+// The overspeed control through the host interface: thresholds on whole km/h, hysteresis
+// down to the safe speed, and evaluation only when the whole-number speed changes.
+#include "plugin_fixture.h"
+
+namespace {
+
+constexpr int kFullService = 8;  // 8 service notches
+constexpr int kIndicator = 30;
+constexpr int kAlarm = 6;
+
+std::string Config(const std::string& extra) {
+    return "overspeedcontrol=1\noverspeedindicator=30\noverspeedalarm=6\n" + extra;
+}
+
+class SpeedControlTest : public PluginTest {};
+
+TEST_F(SpeedControlTest, BrakesFromTheWholeOverspeed) {
+    Start(Config("warningspeed=200\noverspeed=90\nsafespeed=0\n"));
+    Frame(1000, 89.9f);
+    EXPECT_EQ(out.brake, 0);
+    EXPECT_EQ(panel[kIndicator], 0);
+    Frame(1100, 90.0f);
+    EXPECT_EQ(out.brake, kFullService);
+    EXPECT_EQ(panel[kIndicator], 1);
+    EXPECT_EQ(sound[kAlarm], 0);
+}
+
+TEST_F(SpeedControlTest, WarningAndBrakeHoldDownToTheSafeSpeed) {
+    Start(Config("warningspeed=80\noverspeed=90\nsafespeed=70\n"));
+    Frame(1000, 79.0f);
+    EXPECT_EQ(panel[kIndicator], 0);
+    EXPECT_EQ(sound[kAlarm], -10000);
+    Frame(1100, 80.0f);
+    EXPECT_EQ(panel[kIndicator], 1);
+    EXPECT_EQ(sound[kAlarm], 0);
+    EXPECT_EQ(out.brake, 0);
+    Frame(1200, 75.0f);  // below the warning speed, above the safe one: stays on
+    EXPECT_EQ(panel[kIndicator], 1);
+    Frame(1300, 90.0f);
+    EXPECT_EQ(out.brake, kFullService);
+    Frame(1400, 79.0f);
+    EXPECT_EQ(out.brake, kFullService);
+    EXPECT_EQ(panel[kIndicator], 1);
+    Frame(1500, 71.0f);
+    EXPECT_EQ(out.brake, kFullService);
+    Frame(1600, 70.0f);
+    EXPECT_EQ(out.brake, 0);
+    EXPECT_EQ(panel[kIndicator], 0);
+    EXPECT_EQ(sound[kAlarm], -10000);
+    // The demand was withdrawn once: the next overspeed brakes again, and a driver's
+    // full service after the release is not disturbed.
+    Frame(1700, 95.0f);
+    EXPECT_EQ(out.brake, kFullService);
+    Frame(1800, 50.0f);
+    EXPECT_EQ(out.brake, 0);
+    api().SetBrake(kFullService);
+    Frame(1900, 40.0f);
+    EXPECT_EQ(out.brake, kFullService);
+}
+
+TEST_F(SpeedControlTest, EvaluatesOnlyWhenTheWholeSpeedChanges) {
+    Start(Config(""));  // every evaluation at 1 km/h or more warns
+    Frame(1000, 0.0f);
+    Frame(1100, 0.9f);  // still whole 0, as right after the start: not evaluated
+    EXPECT_EQ(sound[kAlarm], -10000);
+    Frame(1200, 1.0f);
+    EXPECT_EQ(panel[kIndicator], 1);
+    EXPECT_EQ(sound[kAlarm], 0);
+    panel[kIndicator] = 7;
+    Frame(1300, 1.8f);  // same whole speed: nothing written
+    EXPECT_EQ(panel[kIndicator], 7);
+    Frame(1400, 0.0f);
+    EXPECT_EQ(panel[kIndicator], 0);
+    EXPECT_EQ(sound[kAlarm], -10000);
+}
+
+TEST_F(SpeedControlTest, ReversingCountsByMagnitude) {
+    Start(Config("warningspeed=20\noverspeed=30\nsafespeed=10\n"));
+    Frame(1000, -25.0f);
+    EXPECT_EQ(panel[kIndicator], 1);
+    EXPECT_EQ(out.brake, 0);
+    Frame(1100, -30.5f);
+    EXPECT_EQ(out.brake, kFullService);
+    Frame(1200, -10.0f);
+    EXPECT_EQ(out.brake, 0);
+    EXPECT_EQ(panel[kIndicator], 0);
+}
+
+TEST_F(SpeedControlTest, SwitchedOffControlDoesNothing) {
+    Start("overspeedindicator=30\noverspeedalarm=6\noverspeed=10\n");
+    Frame(1000, 100.0f);
+    EXPECT_EQ(out.brake, 0);
+    EXPECT_EQ(panel[kIndicator], 0);
+    EXPECT_EQ(sound[kAlarm], -10000);
+}
+
+}  // namespace
