@@ -7,6 +7,7 @@
 #include "controls/traincontrol.h"
 #include "plugin/records.h"
 #include "plugin/tools.h"
+#include "traction/traction.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ ATS_API(void) Load() {
 ATS_API(void) Dispose() {
     ScrapConfig();
     DestroyTrainControl();
+    DestroyTraction();
     dumpLog();
 }
 
@@ -54,6 +56,8 @@ ATS_API(void) Initialize(int32_t brakeMode) {
     LoadConfig();
     DestroyTrainControl();
     InitTrainControl(brakeMode);
+    DestroyTraction();
+    InitTraction();
 }
 
 ATS_API(HandleOutput) Elapse(ATS_VEHICLESTATE state, int32_t* panel, int32_t* sound) {
@@ -67,6 +71,7 @@ ATS_API(HandleOutput) Elapse(ATS_VEHICLESTATE state, int32_t* panel, int32_t* so
         copyReserve(gSound, memSoundReserve);
     }
     gState = state;
+    RunTraction();
     return gHandles;
 }
 
@@ -80,7 +85,9 @@ ATS_API(void) SetReverser(int32_t position) {
     SetReverserHandle(position);
 }
 
-ATS_API(void) KeyDown(int32_t) {}
+ATS_API(void) KeyDown(int32_t key) {
+    TractionKeyPressed(key);
+}
 
 ATS_API(void) KeyUp(int32_t) {}
 
@@ -92,4 +99,6 @@ ATS_API(void) DoorClose() { doorInterlocks(false); }
 
 ATS_API(void) SetSignal(int32_t) {}
 
-ATS_API(void) SetBeaconData(ATS_BEACONDATA) {}
+ATS_API(void) SetBeaconData(ATS_BEACONDATA beacon) {
+    TractionSetData(beacon);
+}
