@@ -275,41 +275,26 @@ TEST_F(DieselTest, OneChangeSoundForBothDirections) {
     EXPECT_EQ(sound[8], 123);  // without a delay the loop sound is never written
 }
 
-TEST_F(DieselTest, UpAndDownChangeSounds) {
-    Start(kGears + "gearchangesound=6,7\n", 8, 5);
-    Frame(100);
-    Key(kGearUp);
-    EXPECT_EQ(sound[6], kSoundOnce);
-    EXPECT_EQ(sound[7], kSoundStop);
-    sound[6] = 2;
-    Key(kGearDown);
-    EXPECT_EQ(sound[6], 2);
-    EXPECT_EQ(sound[7], kSoundOnce);
-}
-
-TEST_F(DieselTest, ExtremeAmountsSaturateInsteadOfWrapping) {
-    Start("traction=2\nfuelstartamount=10\nfuelcapacity=2147483647\nfuelfillspeed=2147483647\n"
-          "fuelindicator=60\nfuelconsumption=1,-2147483647\n",
+TEST_F(DieselTest, HostileValuesNeitherWrapNorReachTheEngine) {
+    Start(kGears + "fuelstartamount=10\nfuelcapacity=2147483647\nfuelfillspeed=2147483647\n"
+                   "fuelindicator=60\nfuelconsumption=1,-2147483647\n",
           8, 5);
-    Frame(100, 5.0f);
-    Beacon(22, 1);
-    Frame(500, 0.0f);
-    Frame(1100, 0.0f);
-    EXPECT_EQ(panel[kFuel], 2147483647);
-    Drive(1, 3);
-    Frame(2100, 0.0f);
-    EXPECT_EQ(panel[kFuel], 2147483647);
-}
-
-TEST_F(DieselTest, SpeedThatIsNotANumberCountsAsStandstill) {
-    Start(kGears, 8, 5);
     ShiftUp(5);
     api().SetReverser(1);
+    // A speed that is not a number counts as a standstill.
     Frame(100, std::numeric_limits<float>::quiet_NaN());
     EXPECT_EQ(panel[kTachometer], 0);
     EXPECT_EQ(out.power, 5);
     Frame(200, std::numeric_limits<float>::infinity());
     EXPECT_EQ(panel[kTachometer], 0);
+    // Amounts saturate instead of wrapping: filling, and a consumption that adds.
+    Frame(300, 5.0f);
+    Beacon(22, 1);
+    Frame(500, 0.0f);
+    Frame(1100, 0.0f);
+    EXPECT_EQ(panel[kFuel], 2147483647);
+    Frame(2100, 0.0f);
+    EXPECT_EQ(panel[kFuel], 2147483647);
 }
 
 }  // namespace

@@ -122,7 +122,7 @@ TEST_F(SteamTest, DeviationZeroMakesEveryCutoffNeutral) {
 }
 
 TEST_F(SteamTest, PressureLimitsPowerAndNeverGoesBelowZero) {
-    Start(kSteam + "regulatorpressureuse=4000\nboilerwatertosteamrate=0\n", 8, 8);
+    Start(kSteam + "regulatorpressureuse=4000\nboilerwatertosteamrate=-3\n", 8, 8);
     Key(kAutomatic);
     Drive(1, 8);
     Frame(100);
@@ -254,15 +254,6 @@ TEST_F(SteamTest, AutomaticInjectorKeepsWaterBetweenAnEighthAndAQuarter) {
     EXPECT_GE(switchesOff, 1);
 }
 
-TEST_F(SteamTest, NoBoilingWithoutARate) {
-    Start(kSteam + "boilerwatertosteamrate=-3\n", 8, 8);
-    Frame(100);
-    panel[kWater] = -5;
-    Frame(5000);
-    EXPECT_EQ(panel[kWater], -5);
-    EXPECT_EQ(panel[kPressure], 20000);
-}
-
 TEST_F(SteamTest, ZeroFullCutoffGivesNoPowerAndUsesNoSteam) {
     // With a negative band the cut-off 0 drives forward.
     Start(kSteam + "cutoffmax=0\ncutoffineffective=-5\nboilerwatertosteamrate=0\n", 8, 8);
@@ -288,26 +279,22 @@ TEST_F(SteamTest, NoPowerNotchesGivesNoPowerAndUsesNoSteam) {
     EXPECT_EQ(out.power, 0);
 }
 
-TEST_F(SteamTest, SpeedThatIsNotANumberCountsAsStandstill) {
-    Start(kSteam, 8, 8);
+TEST_F(SteamTest, HostileSpeedsKeepTheCutoffInRange) {
+    Start(kSteam + "cutoffratio=2147483647\n", 8, 8);
     Key(kAutomatic);
     Drive(1, 8);
+    // Not a number, or infinite: a standstill.
     Frame(100, std::numeric_limits<float>::quiet_NaN());
     EXPECT_EQ(panel[kCutoff], 75);
     EXPECT_EQ(out.power, 8);
     Frame(200, -std::numeric_limits<float>::infinity());
     EXPECT_EQ(panel[kCutoff], 75);
-    EXPECT_EQ(out.power, 8);
-}
-
-TEST_F(SteamTest, ExtremeSpeedKeepsTheOptimalCutoffInRange) {
-    Start(kSteam + "cutoffratio=2147483647\n", 8, 8);
-    Key(kAutomatic);
-    Drive(1, 8);
-    Frame(100, 3.0e38f);
+    // An optimal cut-off beyond single precision still tracks to the edge of the band.
+    Frame(300, 3.0e38f);
     EXPECT_EQ(panel[kCutoff], 16);
-    EXPECT_EQ(out.power, 0);
     EXPECT_EQ(out.reverser, 1);
+    Frame(400, 3.0e38f);
+    EXPECT_EQ(out.power, 0);
 }
 
 }  // namespace
