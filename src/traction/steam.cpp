@@ -115,7 +115,8 @@ int32_t pressureLimit() {
     const int64_t above = std::max<int64_t>(int64_t{stm_boilerPressure} - minPressure, 0);
     // Without a range between the two pressures the limit is all or nothing.
     if (maxPressure == minPressure) return above > 0 ? notches : 0;
-    const double fraction = static_cast<double>(above) / (static_cast<double>(maxPressure) - static_cast<double>(minPressure));
+    const double range = static_cast<double>(maxPressure) - static_cast<double>(minPressure);
+    const double fraction = static_cast<double>(above) / range;
     return toInt32(((1.0 / notches - 0.01) + fraction) * notches);
 }
 
@@ -192,7 +193,8 @@ void useSteam() {
     const double effort =
         toInt32(Option(opt::regulatorpressureuse) * (static_cast<double>(gDriver.power) / notches));
     const double speed = std::fabs(traction::modelSpeed());
-    const double used = (speed / 25 + 1) * effort * (std::fabs(static_cast<double>(cutoff)) / std::fabs(static_cast<double>(fullCutoff)));
+    const double share = std::fabs(static_cast<double>(cutoff)) / std::fabs(static_cast<double>(fullCutoff));
+    const double used = (speed / 25 + 1) * effort * share;
     stm_boilerPressure = saturate(int64_t{stm_boilerPressure} - toInt32(used));
 }
 
