@@ -11,6 +11,7 @@
 #include "protection/de_safety.h"
 #include "protection/speedcontrol.h"
 #include "protection/vigilance.h"
+#include "traction/traction.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ ATS_API(void) Dispose() {
     DestroyBRSafety();
     DestroyVigilance();
     DestroySpeedControl();
+    DestroyTraction();
     DestroyDESafety();
     dumpLog();
 }
@@ -68,6 +70,8 @@ ATS_API(void) Initialize(int32_t brakeMode) {
     InitVigilance();
     DestroySpeedControl();
     InitSpeedControl();
+    DestroyTraction();
+    InitTraction();
     DestroyDESafety();
     InitDESafety();
 }
@@ -86,6 +90,7 @@ ATS_API(HandleOutput) Elapse(ATS_VEHICLESTATE state, int32_t* panel, int32_t* so
     BRSafety();
     CheckVigilance();
     CheckSpeed(gState.speed);
+    RunTraction();
     DESafety();
     return gHandles;
 }
@@ -111,6 +116,7 @@ ATS_API(void) SetReverser(int32_t position) {
 ATS_API(void) KeyDown(int32_t key) {
     BRSafetyKeyPressed(key);
     VigilanceKeyPressed(key, true);
+    TractionKeyPressed(key);
     DESafetyKeyPressed(key);
 }
 
@@ -126,5 +132,6 @@ ATS_API(void) SetSignal(int32_t) {}
 
 ATS_API(void) SetBeaconData(ATS_BEACONDATA beacon) {
     SetBRSafetyStatus(beacon);
+    TractionSetData(beacon);
     SetDESafetyStatus(beacon);
 }

@@ -1,0 +1,300 @@
+// The diesel model: gear power limit, tachometer, automatic gearbox, gear sounds, heating by
+// engine load and fuel use with the out-of-fuel cut.
+#include <limits>
+#include <string>
+
+#include "traction_fixture.h"
+
+namespace {
+
+constexpr int kThermometer = 20;
+constexpr int kTachometer = 50;
+constexpr int kGearLamp = 51;
+constexpr int kFuel = 60;
+constexpr int kGearUp = 3;
+constexpr int kGearDown = 4;
+constexpr int kAutomatic = 9;
+
+const std::string kGears =
+    "traction=2\ngearratios=50,20,12\ngearfadeinrange=0,400,500\ngearfadeoutrange=100,100,100\n"
+    "tachometer=50\ngearindicator=51\n";
+
+class DieselTest : public TractionTest {
+protected:
+    // Gear keys work only with the power handle at 0.
+    void ShiftUp(int power) {
+        api().SetPower(0);
+        Key(kGearUp);
+        api().SetPower(power);
+    }
+};
+
+TEST_F(DieselTest, GearPowerLimitFollowsEngineSpeed) {
+    Start(kGears, 8, 5);
+    Drive(1, 5);
+    Frame(100, 19.0f);
+    EXPECT_EQ(out.power, 0);  // neutral gives no power
+    EXPECT_EQ(panel[kTachometer], 0);
+
+    ShiftUp(5);
+    Frame(200, 19.0f);
+    EXPECT_EQ(panel[kGearLamp], 1);
+    EXPECT_EQ(panel[kTachometer], 950);
+    EXPECT_EQ(out.power, 2);  // fading out: 5 - 5 x 50 / 100 = 2.5
+    Frame(300, 0.0f);
+    EXPECT_EQ(out.power, 5);  // no fade-in range in gear 1
+    Frame(400, 18.0f);
+    EXPECT_EQ(out.power, 5);  // 900: the top of the full band
+
+    ShiftUp(5);
+    Frame(500, 19.0f);
+    EXPECT_EQ(panel[kTachometer], 380);
+    EXPECT_EQ(out.power, 4);  // fading in: 5 x 380 / 400 = 4.75
+    api().SetPower(3);
+    Frame(600, 19.0f);
+    EXPECT_EQ(out.power, 2);  // the driver's notch lowered by the notch lost
+    api().SetPower(5);
+    Frame(700, 0.0f);
+    EXPECT_EQ(out.power, 0);  // a gear with a fade-in range cannot start the train
+    Frame(800, 50.0f);
+    EXPECT_EQ(panel[kTachometer], 1000);
+    EXPECT_EQ(out.power, 0);
+    Frame(900, -60.0f);
+    EXPECT_EQ(panel[kTachometer], 1000);  // either direction, never beyond the maximum
+    EXPECT_EQ(out.power, 0);
+
+    ShiftUp(5);
+    Frame(1000, 19.0f);
+    EXPECT_EQ(panel[kTachometer], 228);
+    EXPECT_EQ(out.power, 2);  // 5 x 228 / 500 = 2.28
+}
+
+TEST_F(DieselTest, AutomaticGearboxEngagesShiftsAndDropsToNeutral) {
+    Start(kGears + "automatic=9\nautomaticindicator=52\n", 8, 5);
+    Key(kAutomatic);
+    Drive(1, 5);
+    Frame(100, 19.0f);
+    EXPECT_EQ(panel[52], 1);
+    EXPECT_EQ(panel[kGearLamp], 1);  // engaged as soon as the driver takes power
+    Frame(200, 19.0f);
+    EXPECT_EQ(out.power, 2);
+    Frame(2099, 19.0f);
+    EXPECT_EQ(panel[kGearLamp], 1);
+    Frame(2100, 19.0f);
+    EXPECT_EQ(panel[kGearLamp], 2);  // 950 is above 800
+    EXPECT_EQ(out.power, 2);         // the new gear's limit applies from the next frame
+    Frame(2200, 19.0f);
+    EXPECT_EQ(out.power, 4);
+    Frame(4100, 19.0f);
+    EXPECT_EQ(panel[kGearLamp], 2);  // 380 lies between 200 and 800
+    Frame(6100, 8.0f);
+    EXPECT_EQ(panel[kGearLamp], 1);  // 160 is below 200
+    Frame(8100, 8.0f);
+    EXPECT_EQ(panel[kGearLamp], 1);  // never below the first gear
+
+    api().SetBrake(2);
+    Frame(10100, 8.0f);
+    EXPECT_EQ(panel[kGearLamp], 0);
+    Frame(12100, 8.0f);
+    EXPECT_EQ(panel[kGearLamp], 0);  // in neutral only the driver's power engages a gear
+    api().SetBrake(0);
+    Frame(12200, 8.0f);
+    EXPECT_EQ(panel[kGearLamp], 1);
+
+    // Automatic off: gears stay where they are.
+    Key(kAutomatic);
+    Frame(12300, 19.0f);
+    Frame(16300, 19.0f);
+    EXPECT_EQ(panel[52], 0);
+    EXPECT_EQ(panel[kGearLamp], 1);
+}
+
+TEST_F(DieselTest, HeatingByEngineLoadUsesHandleAndEngineSpeed) {
+    Start(kGears + "heatingpart=2\nheatingrate=5,1,2,3,4,5,6,7,8,90,1000\nthermometer=20\n", 8, 5);
+    ShiftUp(5);
+    api().SetReverser(1);
+    Frame(100, 19.0f);
+    Frame(1100, 19.0f);
+    EXPECT_EQ(panel[kThermometer], 90);  // 5 x 950 / 5 / 100 = entry 9
+    api().SetReverser(0);
+    Frame(2100, 19.0f);
+    EXPECT_EQ(panel[kThermometer], 95);  // no load: entry 0
+
+    // A vehicle spec without power notches, changed without a restart, must not divide.
+    api().SetReverser(1);
+    Frame(2200, 19.0f);
+    api().SetVehicleSpec(ATS_VEHICLESPEC{8, 0, 0, 0, 1});
+    Frame(3100, 19.0f);
+    EXPECT_EQ(panel[kThermometer], 100);
+}
+
+TEST_F(DieselTest, LowFuelLampAtTenPercent) {
+    Start("traction=2\nfuelconsumption=1\nfuelcapacity=2000\nfuelstartamount=221\n"
+          "fuelindicator=60,10\n",
+          8, 5);
+    Frame(100);
+    EXPECT_EQ(panel[kFuel], 221);  // the start amount is shown raw
+    Frame(1100);
+    EXPECT_EQ(panel[kFuel], 0);  // 220 of 2000: 11 percent
+    Frame(2100);
+    EXPECT_EQ(panel[kFuel], 1);  // 219 of 2000: 10 percent
+}
+
+TEST_F(DieselTest, FuelGaugeShowsConsumptionPerNotch) {
+    Start("traction=2\nfuelconsumption=2,5,9\nfuelcapacity=2000\nfuelstartamount=1000\nfuelindicator=60\n", 8, 5);
+    Frame(100);
+    Frame(1100);
+    EXPECT_EQ(panel[kFuel], 998);  // idle
+    Drive(1, 1);
+    Frame(2100);
+    EXPECT_EQ(panel[kFuel], 993);
+    api().SetPower(4);
+    Frame(3100);
+    EXPECT_EQ(panel[kFuel], 984);  // beyond the list: its last number
+    api().SetBrake(1);
+    Frame(4100);
+    EXPECT_EQ(panel[kFuel], 982);
+    api().SetBrake(0);
+    api().SetReverser(0);
+    Frame(5100);
+    EXPECT_EQ(panel[kFuel], 980);
+}
+
+TEST_F(DieselTest, RunningDryCutsPowerUntilRefilled) {
+    Start(kGears + "fuelconsumption=5\nfuelstartamount=3\nfuelcapacity=100\nfuelfillspeed=40\n"
+                   "fuelindicator=60\nheatingpart=2\nheatingrate=1,2,3,4,5,6,7,8,9,100,1000\nthermometer=20\n",
+          8, 5);
+    ShiftUp(5);
+    api().SetReverser(1);
+    Frame(100, 19.0f);
+    EXPECT_EQ(panel[kTachometer], 950);
+    EXPECT_EQ(out.power, 2);
+    Frame(1100, 19.0f);
+    EXPECT_EQ(panel[kFuel], 0);
+    EXPECT_EQ(out.power, 0);
+    EXPECT_EQ(panel[kTachometer], 0);
+    EXPECT_EQ(panel[kThermometer], 1);  // an empty engine heats at entry 0
+    Frame(2100, 19.0f);
+    EXPECT_EQ(panel[kFuel], 0);
+    EXPECT_EQ(out.power, 0);
+
+    Beacon(22, 1);
+    Frame(2500, 0.0f);
+    EXPECT_EQ(out.power, 0);
+    Frame(3100, 0.0f);
+    EXPECT_EQ(panel[kFuel], 40);
+    EXPECT_EQ(out.power, 5);  // gear 1 at a standstill gives full power
+    Frame(4100, 0.0f);
+    EXPECT_EQ(panel[kFuel], 75);  // 40 + 40 - 5 consumed at notch 5
+}
+
+TEST_F(DieselTest, StoreThatStartsEmptyStillCutsPowerWhenItRunsDry) {
+    Start("traction=2\nfuelconsumption=5\nfuelstartamount=0\nfuelcapacity=100\nfuelfillspeed=7\nfuelindicator=60\n",
+          8, 5);
+    Drive(1, 3);
+    Frame(100, 5.0f);
+    Beacon(22, 1);
+    Frame(200, 0.0f);
+    Frame(1100, 0.0f);
+    EXPECT_EQ(panel[kFuel], 7);  // filled without any cut to withdraw
+    EXPECT_EQ(out.power, 3);
+    Frame(1200, 5.0f);
+    Beacon(22, 0);
+    Frame(2100, 5.0f);
+    EXPECT_EQ(panel[kFuel], 2);
+    EXPECT_EQ(out.power, 3);
+    Frame(3100, 5.0f);
+    EXPECT_EQ(panel[kFuel], 0);
+    EXPECT_EQ(out.power, 0);
+}
+
+TEST_F(DieselTest, FillingThatAddsNothingKeepsTheCut) {
+    Start("traction=2\nfuelconsumption=5\nfuelstartamount=5\nfuelcapacity=100\nfuelfillspeed=0\nfuelindicator=60\n",
+          8, 5);
+    Drive(1, 3);
+    Frame(100, 5.0f);
+    Beacon(22, 1);
+    Frame(1100, 5.0f);
+    EXPECT_EQ(out.power, 0);
+    Frame(1500, 0.0f);
+    Frame(2100, 0.0f);
+    Frame(3100, 0.0f);
+    EXPECT_EQ(panel[kFuel], 0);
+    EXPECT_EQ(out.power, 0);
+}
+
+TEST_F(DieselTest, WithoutGearsOnlyFuelRuns) {
+    Start("traction=2\nfuelconsumption=4\nfuelstartamount=50\nfuelcapacity=100\nfuelindicator=60\n"
+          "tachometer=50\nheatingpart=2\nheatingrate=7\nthermometer=20\nautomatic=9\n",
+          8, 5);
+    Key(kAutomatic);
+    Drive(1, 5);
+    Frame(100, 40.0f);
+    panel[kTachometer] = 77;
+    Frame(1100, 40.0f);
+    EXPECT_EQ(out.power, 5);
+    EXPECT_EQ(panel[kTachometer], 77);
+    EXPECT_EQ(panel[kThermometer], 0);
+    EXPECT_EQ(panel[kFuel], 46);
+}
+
+TEST_F(DieselTest, SeparateDownChangeSoundAndGearLoopRestart) {
+    Start(kGears + "gearchangesound=-1,7\ngearloopsound=8,500\n", 8, 5);
+    Frame(100);
+    sound[8] = 123;
+    Key(kGearUp);
+    EXPECT_EQ(sound[7], kSoundStop);  // up-changes are silent
+    EXPECT_EQ(sound[8], kSoundStop);
+    Frame(599);
+    EXPECT_EQ(sound[8], kSoundStop);
+    Frame(600);
+    EXPECT_EQ(sound[8], kSoundLoop);
+    Key(kGearUp);
+    Frame(700);
+    EXPECT_EQ(sound[8], kSoundStop);
+    Key(kGearDown);
+    EXPECT_EQ(sound[7], kSoundOnce);
+    sound[7] = 2;
+    Key(kGearDown);  // into neutral: the loop stays silent
+    EXPECT_EQ(sound[7], kSoundOnce);
+    Frame(1300);
+    Frame(3000);
+    EXPECT_EQ(sound[8], kSoundStop);
+}
+
+TEST_F(DieselTest, OneChangeSoundForBothDirections) {
+    Start(kGears + "gearchangesound=6\ngearloopsound=8\n", 8, 5);
+    Frame(100);
+    sound[8] = 123;
+    Key(kGearUp);
+    EXPECT_EQ(sound[6], kSoundOnce);
+    sound[6] = 2;
+    Key(kGearDown);
+    EXPECT_EQ(sound[6], kSoundOnce);
+    Frame(5000);
+    EXPECT_EQ(sound[8], 123);  // without a delay the loop sound is never written
+}
+
+TEST_F(DieselTest, HostileValuesNeitherWrapNorReachTheEngine) {
+    Start(kGears + "fuelstartamount=10\nfuelcapacity=2147483647\nfuelfillspeed=2147483647\n"
+                   "fuelindicator=60\nfuelconsumption=1,-2147483647\n",
+          8, 5);
+    ShiftUp(5);
+    api().SetReverser(1);
+    // A speed that is not a number counts as a standstill.
+    Frame(100, std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(panel[kTachometer], 0);
+    EXPECT_EQ(out.power, 5);
+    Frame(200, std::numeric_limits<float>::infinity());
+    EXPECT_EQ(panel[kTachometer], 0);
+    // Amounts saturate instead of wrapping: filling, and a consumption that adds.
+    Frame(300, 5.0f);
+    Beacon(22, 1);
+    Frame(500, 0.0f);
+    Frame(1100, 0.0f);
+    EXPECT_EQ(panel[kFuel], 2147483647);
+    Frame(2100, 0.0f);
+    EXPECT_EQ(panel[kFuel], 2147483647);
+}
+
+}  // namespace

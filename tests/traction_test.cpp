@@ -1,0 +1,282 @@
+// The traction frame: heating by power notch, overheating, the ammeter, the fuel store and
+// its filling zones, and the traction keys.
+#include "traction_fixture.h"
+
+namespace {
+
+constexpr int kThermometer = 20;
+constexpr int kOverheatLamp = 21;
+constexpr int kAmmeter = 22;
+constexpr int kAlarmSound = 5;
+constexpr int kFuel = 30;
+constexpr int kFillLamp = 31;
+
+TEST_F(TractionTest, WithoutModelOnlyHeatingAndAmmeterRun) {
+    Start("traction=0\nheatingpart=1\nheatingrate=0,1,2,3\nthermometer=20\n"
+          "ammeter=22\nammetervalues=0,100,200\noverheatwarn=1000\noverheat=1000\noverheatresult=1\n",
+          8, 5);
+    Drive(1, 4);
+    Frame(100);
+    // No demand of the module: the driver's handles pass unchanged.
+    EXPECT_EQ(out.power, 4);
+    EXPECT_EQ(out.reverser, 1);
+    // Notch 4 lies beyond the list: its last number.
+    EXPECT_EQ(panel[kAmmeter], 200);
+    EXPECT_EQ(panel[kThermometer], 0);
+    Frame(1100);
+    EXPECT_EQ(panel[kThermometer], 3);  // notch 4 reads the last rate, 3
+
+    api().SetPower(1);
+    Frame(1500);
+    EXPECT_EQ(panel[kAmmeter], 100);
+    Frame(2100);
+    EXPECT_EQ(panel[kThermometer], 4);
+
+    // Any brake notch, or the reverser in neutral, and the engine idles.
+    api().SetBrake(1);
+    Frame(2200);
+    EXPECT_EQ(panel[kAmmeter], 0);
+    Frame(3100);
+    EXPECT_EQ(panel[kThermometer], 4);
+    api().SetBrake(0);
+    api().SetReverser(0);
+    Frame(3200);
+    EXPECT_EQ(panel[kAmmeter], 0);
+    api().SetReverser(1);
+    Frame(3300);
+    EXPECT_EQ(panel[kAmmeter], 100);
+}
+
+TEST_F(TractionTest, OverheatWarnsCutsPowerForGoodAndCoolsToZero) {
+    Start("heatingpart=1\nheatingrate=-5,10\nthermometer=20\noverheatindicator=21\noverheatalarm=5\n"
+          "overheatwarn=20\noverheat=30\noverheatresult=1\n");
+    Drive(1, 2);
+    Frame(100);
+    Frame(1100);
+    EXPECT_EQ(panel[kThermometer], 10);
+    EXPECT_EQ(panel[kOverheatLamp], 0);
+    EXPECT_EQ(sound[kAlarmSound], kSoundStop);
+    Frame(2100);
+    EXPECT_EQ(panel[kThermometer], 20);
+    EXPECT_EQ(panel[kOverheatLamp], 1);
+    EXPECT_EQ(sound[kAlarmSound], kSoundLoop);
+    EXPECT_EQ(out.power, 2);
+    Frame(3100);
+    EXPECT_EQ(panel[kThermometer], 30);
+    EXPECT_EQ(out.power, 0);
+
+    // Without power the engine cools by 5 a second, down to 0 and no further.
+    Frame(4100);
+    EXPECT_EQ(panel[kThermometer], 25);
+    EXPECT_EQ(panel[kOverheatLamp], 1);
+    Frame(5100);
+    Frame(6100);
+    EXPECT_EQ(panel[kThermometer], 15);
+    EXPECT_EQ(panel[kOverheatLamp], 0);
+    EXPECT_EQ(sound[kAlarmSound], kSoundStop);
+    for (int t = 7100; t <= 12100; t += 1000) Frame(t);
+    EXPECT_EQ(panel[kThermometer], 0);
+
+    // Cold again, but the power stays cut whatever the driver does.
+    api().SetPower(0);
+    api().SetPower(2);
+    Frame(12200);
+    EXPECT_EQ(out.power, 0);
+
+    // A restart gives it back.
+    api().Initialize(2);
+    Drive(1, 2);
+    Frame(12300);
+    EXPECT_EQ(out.power, 2);
+    EXPECT_EQ(panel[kThermometer], 0);
+}
+
+TEST_F(TractionTest, DefaultOverheatCutsAtTheFirstTick) {
+    Start("heatingpart=1\noverheatresult=1\n");
+    Drive(1, 3);
+    Frame(100);
+    EXPECT_EQ(out.power, 3);
+    Frame(1099);
+    EXPECT_EQ(out.power, 3);
+    Frame(1100);
+    EXPECT_EQ(out.power, 0);
+}
+
+TEST_F(TractionTest, FillingZoneIsSetByDirectionAndFillsOnlyAtAStandstill) {
+    Start("traction=2\nfuelcapacity=1000\nfuelstartamount=100\nfuelfillspeed=300\n"
+          "fuelindicator=30\nfuelfillindicator=31\n");
+    Frame(100);
+    EXPECT_EQ(panel[kFuel], 100);
+    EXPECT_EQ(panel[kFillLamp], 0);
+    // At a standstill a beacon changes nothing.
+    Beacon(22, 1);
+    Frame(200);
+    EXPECT_EQ(panel[kFillLamp], 0);
+
+    Frame(300, 10.0f);
+    Beacon(22, 1);
+    Frame(400, 10.0f);
+    EXPECT_EQ(panel[kFillLamp], 0);  // moving: no filling even inside the zone
+    Frame(1100, 0.5f);
+    EXPECT_EQ(panel[kFuel], 100);
+    Frame(1500, 0.0f);
+    EXPECT_EQ(panel[kFillLamp], 1);
+    Frame(2100);
+    EXPECT_EQ(panel[kFuel], 400);
+    Frame(3100);
+    Frame(4100);
+    EXPECT_EQ(panel[kFuel], 1000);
+    Frame(5100);
+    EXPECT_EQ(panel[kFuel], 1000);  // never beyond the capacity
+
+    // Other beacon types are not ours.
+    Frame(5200, -3.0f);
+    Beacon(21, 0);
+    Beacon(23, 0);
+    Frame(5300, 0.0f);
+    EXPECT_EQ(panel[kFillLamp], 1);
+    // Backwards, the same beacon leaves the zone; another optional enters it.
+    Frame(5400, -3.0f);
+    Beacon(22, 1);
+    Frame(5500, 0.0f);
+    EXPECT_EQ(panel[kFillLamp], 0);
+    Frame(5600, -3.0f);
+    Beacon(22, 0);
+    Frame(5700, 0.0f);
+    EXPECT_EQ(panel[kFillLamp], 1);
+    Frame(5800, 2.0f);
+    Beacon(22, 7);
+    Frame(5900, 0.0f);
+    EXPECT_EQ(panel[kFillLamp], 0);
+}
+
+TEST_F(TractionTest, SteamFillingTickRunsOnlyWhileFillingIsPossible) {
+    Start("traction=1\nfuelcapacity=1000\nfuelstartamount=100\nfuelfillspeed=300\n"
+          "fuelindicator=30\nfuelfillindicator=31\n");
+    Frame(100, 10.0f);
+    Beacon(22, 1);
+    // Long after the start the first standstill frame only starts the tick.
+    Frame(5000, 0.0f);
+    EXPECT_EQ(panel[kFillLamp], 1);
+    EXPECT_EQ(panel[kFuel], 100);
+    Frame(5999);
+    EXPECT_EQ(panel[kFuel], 100);
+    Frame(6000);
+    EXPECT_EQ(panel[kFuel], 400);
+    // After a pause the store gets one tick, not the missed ones.
+    Frame(9500);
+    EXPECT_EQ(panel[kFuel], 700);
+    Frame(9600);
+    EXPECT_EQ(panel[kFuel], 700);
+}
+
+TEST_F(TractionTest, DieselFillingTickKeepsItsCadence) {
+    Start("traction=2\nfuelcapacity=1000\nfuelstartamount=100\nfuelfillspeed=300\n"
+          "fuelindicator=30\nfuelfillindicator=31\n");
+    Frame(100, 10.0f);
+    Beacon(22, 1);
+    // The tick has run since the first frame: the missed ones come one per frame.
+    Frame(5000, 0.0f);
+    EXPECT_EQ(panel[kFuel], 400);
+    Frame(5001);
+    EXPECT_EQ(panel[kFuel], 700);
+}
+
+TEST_F(TractionTest, CutoffKeysAreRateLimitedAndBounded) {
+    Start("traction=1\ncutoffindicator=40\ncutoffchangespeed=100\ncutoffmax=20\ncutoffmin=-18\n");
+    Frame(1000);
+    Key(5);  // starts the period only
+    Frame(1050);
+    EXPECT_EQ(panel[40], 0);
+    Frame(1100);
+    Key(5);
+    Key(5);  // within the period
+    Frame(1150);
+    EXPECT_EQ(panel[40], 1);
+    Key(5);
+    Frame(1200);
+    EXPECT_EQ(panel[40], 1);
+    Key(5);
+    Frame(1250);
+    EXPECT_EQ(panel[40], 2);
+    // Any other key restarts the period too.
+    Frame(1400);
+    Key(77);
+    Frame(1450);
+    Key(5);
+    Frame(1500);
+    EXPECT_EQ(panel[40], 2);
+    Key(5);
+    Frame(1550);
+    EXPECT_EQ(panel[40], 3);
+
+    int t = 1600;
+    for (int i = 0; i < 40; ++i, t += 100) {
+        Frame(t);
+        Key(5);
+    }
+    Frame(t);
+    EXPECT_EQ(panel[40], 20);
+    for (int i = 0; i < 60; ++i, t += 100) {
+        Frame(t);
+        Key(6);
+    }
+    Frame(t);
+    EXPECT_EQ(panel[40], -18);
+}
+
+TEST_F(TractionTest, OneKeyActsInEveryRoleItHas) {
+    // Key 5 is the cut-off increase, the injector and the automatic key at once.
+    Start("traction=0\ncutoffindicator=40\ninjectortogglekey=5\ninjectorindicator=41\n"
+          "automatic=5\nautomaticindicator=42\ngearratios=10,20\ngearindicator=43\n");
+    Frame(1000);
+    Key(5);
+    Frame(1100);
+    EXPECT_EQ(panel[41], 1);
+    EXPECT_EQ(panel[42], 1);
+    Key(5);
+    Frame(1200);
+    EXPECT_EQ(panel[41], 0);
+    EXPECT_EQ(panel[42], 0);
+    EXPECT_EQ(panel[40], 0);  // without the steam model nobody shows the cut-off
+
+    // Gear keys work whatever the model, only with the power handle at 0.
+    api().SetPower(1);
+    Key(3);
+    Frame(1300);
+    EXPECT_EQ(panel[43], 0);
+    api().SetPower(0);
+    Key(3);
+    Key(3);
+    Frame(1400);
+    EXPECT_EQ(panel[43], 2);
+    Key(3);  // already in the top gear
+    Frame(1500);
+    EXPECT_EQ(panel[43], 2);
+    api().SetPower(2);
+    Key(4);
+    Frame(1600);
+    EXPECT_EQ(panel[43], 2);
+    api().SetPower(0);
+    Key(4);
+    Key(4);
+    Key(4);  // neutral is the bottom
+    Frame(1700);
+    EXPECT_EQ(panel[43], 0);
+    EXPECT_EQ(out.power, 0);
+    api().SetReverser(1);
+    api().SetPower(3);
+    Frame(1800);
+    EXPECT_EQ(out.power, 3);  // no model, no gear power limit
+}
+
+TEST_F(TractionTest, UnconfiguredAutomaticKeyMatchesNothing) {
+    Start("automaticindicator=42\n");
+    Frame(100);
+    panel[42] = 9;
+    Key(-1);
+    Frame(200);
+    EXPECT_EQ(panel[42], 9);
+}
+
+}  // namespace
