@@ -3,7 +3,10 @@
 
 #include <cstring>
 
+#include "cab/misc.h"
+#include "cab/windshield.h"
 #include "config/confload.h"
+#include "controls/powercontrol.h"
 #include "controls/traincontrol.h"
 #include "plugin/records.h"
 #include "plugin/tools.h"
@@ -38,6 +41,9 @@ ATS_API(void) Load() {
 ATS_API(void) Dispose() {
     ScrapConfig();
     DestroyTrainControl();
+    DestroyPowerControl();
+    DestroyWindshield();
+    DestroyMiscellaneous();
     dumpLog();
 }
 
@@ -54,6 +60,12 @@ ATS_API(void) Initialize(int32_t brakeMode) {
     LoadConfig();
     DestroyTrainControl();
     InitTrainControl(brakeMode);
+    DestroyPowerControl();
+    InitPowerControl();
+    DestroyWindshield();
+    InitWindshield();
+    DestroyMiscellaneous();
+    InitMiscellaneous();
 }
 
 ATS_API(HandleOutput) Elapse(ATS_VEHICLESTATE state, int32_t* panel, int32_t* sound) {
@@ -67,6 +79,10 @@ ATS_API(HandleOutput) Elapse(ATS_VEHICLESTATE state, int32_t* panel, int32_t* so
         copyReserve(gSound, memSoundReserve);
     }
     gState = state;
+    PowerControl();
+    TrainControl();
+    AnimateWindshield();
+    RunMiscellaneous();
     return gHandles;
 }
 
@@ -80,16 +96,32 @@ ATS_API(void) SetReverser(int32_t position) {
     SetReverserHandle(position);
 }
 
-ATS_API(void) KeyDown(int32_t) {}
+ATS_API(void) KeyDown(int32_t key) {
+    PowerControlKeyPressed(key);
+    WindshieldKeyPressed(key);
+    miscKeyPressed(key);
+    TrainControlKeyPressed(key);
+}
 
-ATS_API(void) KeyUp(int32_t) {}
+ATS_API(void) KeyUp(int32_t key) { TrainControlKeyReleased(key); }
 
-ATS_API(void) HornBlow(int32_t) {}
+ATS_API(void) HornBlow(int32_t type) { hornSounded(type); }
 
-ATS_API(void) DoorOpen() { doorInterlocks(true); }
+ATS_API(void) DoorOpen() {
+    doorInterlocks(true);
+    setDoorState(true);
+}
 
-ATS_API(void) DoorClose() { doorInterlocks(false); }
+ATS_API(void) DoorClose() {
+    doorInterlocks(false);
+    setDoorState(false);
+}
 
 ATS_API(void) SetSignal(int32_t) {}
 
-ATS_API(void) SetBeaconData(ATS_BEACONDATA) {}
+ATS_API(void) SetBeaconData(ATS_BEACONDATA beacon) {
+    PowerBeacon(beacon);
+    WindshieldBeacon(beacon);
+    // The door side travels in the low byte of the beacon's datum, as a signed character.
+    if (beacon.type == 23) setDoorSide(static_cast<int8_t>(beacon.optional & 0xFF));
+}
