@@ -22,6 +22,8 @@ public:
     void Get(char* destination, int32_t count) const;
     char* GetReference() { return buffer; }
     int32_t Length() const { return length; }
+    // Size of the buffer in bytes; tools that watch memory use read it.
+    int32_t Capacity() const { return capacity; }
     void Set(const char* text);
     void Cat(const char* text);
     void Cat(char c);
