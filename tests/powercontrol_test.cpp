@@ -37,6 +37,9 @@ TEST_F(PowerControlTest, EachPickupInAGapCutsPower) {
     EXPECT_EQ(At(5.0, -10.0f), 5);
     EXPECT_EQ(At(-1.0, -10.0f), 5);
     EXPECT_EQ(At(5.0), 5);
+    // A gap still ahead at the end of the run is released with the plugin.
+    Gap(50);
+    EXPECT_EQ(At(6.0), 0);
 }
 
 TEST_F(PowerControlTest, TwoPickupsCutPowerTwice) {
