@@ -112,9 +112,8 @@ void setDoorSide(int8_t side) {
 // The horn sounded: the klaxon lamp lights for the time configured for that horn.
 void hornSounded(int hornType) {
     const int32_t slot = Option(opt::klaxonindicator);
-    if (slot == -1) return;
+    if (slot == -1 || (hornType != 0 && hornType != 1)) return;
     int32_t duration = 0;
-    if (hornType != 0 && hornType != 1) return;
     if (!OptionValue(opt::klaxonindicator, hornType + 1, duration)) return;
     hornTimer = gState.time;
     hornDuration = duration;
