@@ -1,5 +1,6 @@
 #include "controls/traincontrol.h"
 
+#include <cmath>
 #include <new>
 
 #include "config/confload.h"
@@ -22,6 +23,12 @@ bool initialized = false;
 // the flag keeps that one demand from being placed or withdrawn twice.
 bool neutralBrakeHeld = false;
 int neutralBrakeNotch = 0;
+
+// The speed selector owns the driver's power demand while it is configured; the demand
+// sits on speedSelectorSetting, notch 0 while idle.
+bool speedSelectorKey = false;
+bool speedSelectorEngaged = false;
+int32_t speedSelectorSetting = 0;
 
 bool interlockCutsPower() { return tractionInterlock && Option(opt::tractioninterlock) == 1; }
 
@@ -107,6 +114,10 @@ void InitTrainControl(int brakeMode) {
     // The reverser handle starts in neutral, so its brake is held from the start.
     if (Option(opt::neutralrvrbrake) != 0) holdNeutralBrake(true);
     initialized = true;
+    // The driver's power demand just placed on notch 0 is the selector's idle demand.
+    speedSelectorKey = false;
+    speedSelectorEngaged = false;
+    speedSelectorSetting = 0;
 }
 
 // Drops every demand of every source.
@@ -148,6 +159,10 @@ void SetBrakeHandle(int notch) {
 // The driver moved the power handle; moving it to or from 0 clears the traction interlock.
 void SetPowerHandle(int notch) {
     if (notch == 0 || gDriver.power == 0) tractionInterlock = false;
+    if (Option(opt::speedselectorkey) != -1) {
+        gDriver.power = notch;  // the speed selector moves the demand
+        return;
+    }
     if (powerNotchValid(gDriver.power)) OperatePower(gDriver.power, false);
     if (powerNotchValid(notch)) OperatePower(notch, true);
     gDriver.power = notch;
@@ -162,4 +177,47 @@ void SetReverserHandle(int position) {
     gDriver.reverser = position;
     if (Option(opt::neutralrvrbrake) != 0) holdNeutralBrake(position == 0);
     if (Option(opt::reversercontrol) == 2 && moving) OperateReverser(0, true);
+}
+
+namespace {
+
+// Target speed of a power notch, km/h; the list's first number (notch 0) is never used.
+double targetSpeed(int32_t notch) {
+    if (notch <= 0) return 0.0;
+    return static_cast<double>(ClampedOption(opt::speedselectorspeeds, notch));
+}
+
+void moveSelectorDemand(int32_t notch) {
+    OperatePower(speedSelectorSetting, false);
+    speedSelectorSetting = notch;
+    OperatePower(speedSelectorSetting, true);
+}
+
+}  // namespace
+
+// Applies the handle's notch while the selector key is held and the train is slower than
+// the notch's target speed, in either direction of travel; otherwise power falls to 0.
+void TrainControl() {
+    if (Option(opt::speedselectorkey) == -1) return;
+    const double target = std::fabs(targetSpeed(gDriver.power));
+    const double speed = std::fabs(static_cast<double>(gState.speed));
+    if (target > speed && speedSelectorKey && speedSelectorSetting != gDriver.power) {
+        moveSelectorDemand(gDriver.power);
+        speedSelectorEngaged = true;
+    }
+    if (speed < target && speedSelectorKey) return;
+    if (speedSelectorEngaged) {
+        moveSelectorDemand(0);
+        speedSelectorEngaged = false;
+    }
+}
+
+// The speed selector key is pressed.
+void TrainControlKeyPressed(int key) {
+    if (Option(opt::speedselectorkey) != -1 && key == Option(opt::speedselectorkey)) speedSelectorKey = true;
+}
+
+// The speed selector key is released.
+void TrainControlKeyReleased(int key) {
+    if (Option(opt::speedselectorkey) != -1 && key == Option(opt::speedselectorkey)) speedSelectorKey = false;
 }

@@ -14,3 +14,9 @@ void OperateReverser(int position, bool on);
 void SetBrakeHandle(int notch);
 void SetPowerHandle(int notch);
 void SetReverserHandle(int position);
+
+// The speed selector: with its key configured the power handle picks a target speed, and
+// power at the handle's notch flows only while the key is held below that speed.
+void TrainControl();
+void TrainControlKeyPressed(int key);
+void TrainControlKeyReleased(int key);

@@ -3,7 +3,10 @@
 
 #include <cstring>
 
+#include "cab/misc.h"
+#include "cab/windshield.h"
 #include "config/confload.h"
+#include "controls/powercontrol.h"
 #include "controls/traincontrol.h"
 #include "plugin/records.h"
 #include "plugin/tools.h"
@@ -43,9 +46,12 @@ ATS_API(void) Load() {
 ATS_API(void) Dispose() {
     ScrapConfig();
     DestroyTrainControl();
+    DestroyPowerControl();
+    DestroyWindshield();
     DestroyBRSafety();
     DestroyVigilance();
     DestroySpeedControl();
+    DestroyMiscellaneous();
     DestroyTraction();
     DestroyDESafety();
     dumpLog();
@@ -64,12 +70,18 @@ ATS_API(void) Initialize(int32_t brakeMode) {
     LoadConfig();
     DestroyTrainControl();
     InitTrainControl(brakeMode);
+    DestroyPowerControl();
+    InitPowerControl();
+    DestroyWindshield();
+    InitWindshield();
     DestroyBRSafety();
     InitBRSafety();
     DestroyVigilance();
     InitVigilance();
     DestroySpeedControl();
     InitSpeedControl();
+    DestroyMiscellaneous();
+    InitMiscellaneous();
     DestroyTraction();
     InitTraction();
     DestroyDESafety();
@@ -87,9 +99,13 @@ ATS_API(HandleOutput) Elapse(ATS_VEHICLESTATE state, int32_t* panel, int32_t* so
         copyReserve(gSound, memSoundReserve);
     }
     gState = state;
+    PowerControl();
+    TrainControl();
+    AnimateWindshield();
     BRSafety();
     CheckVigilance();
     CheckSpeed(gState.speed);
+    RunMiscellaneous();
     RunTraction();
     DESafety();
     return gHandles;
@@ -114,24 +130,45 @@ ATS_API(void) SetReverser(int32_t position) {
 }
 
 ATS_API(void) KeyDown(int32_t key) {
+    // No handler consumes a key: one key bound to several roles acts in each, in this order.
+    PowerControlKeyPressed(key);
+    WindshieldKeyPressed(key);
     BRSafetyKeyPressed(key);
     VigilanceKeyPressed(key, true);
     TractionKeyPressed(key);
+    miscKeyPressed(key);
     DESafetyKeyPressed(key);
+    TrainControlKeyPressed(key);
 }
 
-ATS_API(void) KeyUp(int32_t key) { BRSafetyKeyReleased(key); }
+ATS_API(void) KeyUp(int32_t key) {
+    BRSafetyKeyReleased(key);
+    TrainControlKeyReleased(key);
+}
 
-ATS_API(void) HornBlow(int32_t type) { VigilanceKeyPressed(type, false); }
+ATS_API(void) HornBlow(int32_t type) {
+    VigilanceKeyPressed(type, false);
+    hornSounded(type);
+}
 
-ATS_API(void) DoorOpen() { doorInterlocks(true); }
+ATS_API(void) DoorOpen() {
+    doorInterlocks(true);
+    setDoorState(true);
+}
 
-ATS_API(void) DoorClose() { doorInterlocks(false); }
+ATS_API(void) DoorClose() {
+    doorInterlocks(false);
+    setDoorState(false);
+}
 
 ATS_API(void) SetSignal(int32_t) {}
 
 ATS_API(void) SetBeaconData(ATS_BEACONDATA beacon) {
+    PowerBeacon(beacon);
+    WindshieldBeacon(beacon);
     SetBRSafetyStatus(beacon);
     TractionSetData(beacon);
     SetDESafetyStatus(beacon);
+    // The door side travels in the low byte of the beacon's datum, as a signed character.
+    if (beacon.type == 23) setDoorSide(static_cast<int8_t>(beacon.optional & 0xFF));
 }

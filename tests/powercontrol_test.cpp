@@ -1,0 +1,119 @@
+// Power gaps followed pickup by pickup, and the power-cut reminder.
+#include "plugin_fixture.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+class PowerControlTest : public PluginTest {
+protected:
+    // The driver at full power (notch 5), the train at 0 m at 40 km/h.
+    void StartDriving(const std::string& config) {
+        Start(config + "powerindicator=50\nreminderkey=9\nreminderindicator=51\n");
+        api().SetPower(5);
+        Frame(time_, 40.0f, 0.0);
+        EXPECT_EQ(panel[50], 1);
+    }
+    // A gap of the given length starting at the last frame's location.
+    void Gap(int32_t length) { api().SetBeaconData(ATS_BEACONDATA{20, 0, 0.0f, length}); }
+    // Power output of one frame at location x and speed v.
+    int32_t At(double x, float v = 40.0f) { return Frame(time_ += 100, v, x).power; }
+    int32_t time_ = 100;
+};
+
+TEST_F(PowerControlTest, EachPickupInAGapCutsPower) {
+    StartDriving("powergapbehaviour=2\npowerpickuppoints=0,100\n");
+    Gap(10);
+    EXPECT_EQ(At(0.5), 0);
+    EXPECT_EQ(panel[50], 0);
+    EXPECT_EQ(At(10.0), 0) << "still in at the gap's very end";
+    EXPECT_EQ(At(10.5), 5);
+    EXPECT_EQ(panel[50], 1);
+    EXPECT_EQ(At(-1.0, -10.0f), 5) << "a record left forwards is gone";
+    EXPECT_EQ(At(105.0), 0) << "the second pickup";
+    EXPECT_EQ(At(111.0), 5);
+    Gap(50);  // still ahead when the run ends: released with the plugin
+    EXPECT_EQ(At(112.0), 0);
+}
+
+TEST_F(PowerControlTest, AllPickupsBehaviourCutsFromTheLastEntryToTheLastExit) {
+    StartDriving("powergapbehaviour=3\npowerpickuppoints=0,20\n");
+    Gap(50);
+    EXPECT_EQ(At(10.0), 5);
+    EXPECT_EQ(At(20.5), 0);
+    EXPECT_EQ(panel[50], 0);
+    EXPECT_EQ(At(70.0), 0);
+    EXPECT_EQ(At(70.5), 5);
+    EXPECT_EQ(panel[50], 1);
+}
+
+TEST_F(PowerControlTest, AllPickupsBehaviourHoldsAtMostOneCut) {
+    // A gap shorter than the pickups' spread brings the count back to 0 with no cut held;
+    // overlapping gaps bring it to all pickups twice before 0. Neither may leave a surplus
+    // withdrawal that would absorb the doors' or the reminder's cut.
+    StartDriving("powergapbehaviour=3\npowerpickuppoints=0,20\ndoorpowerlock=1\n");
+    Gap(5);
+    api().DoorOpen();
+    for (double x : {1.0, 6.0, 21.0, 26.0}) EXPECT_EQ(At(x), 0) << x;
+    api().DoorClose();
+    EXPECT_EQ(At(55.0), 5);
+    Gap(30);  // pickups in 55..85 and 75..105
+    EXPECT_EQ(At(75.5), 0);
+    Gap(30);  // pickups in 75.5..105.5 and 95.5..125.5
+    for (double x : {80.0, 86.0, 96.0, 106.0, 125.0}) EXPECT_EQ(At(x), 0) << x;
+    EXPECT_EQ(At(126.0), 5);
+    api().KeyDown(9);
+    EXPECT_EQ(At(130.0), 0) << "the reminder still cuts power";
+    EXPECT_EQ(panel[51], 1);
+    api().KeyDown(9);
+    EXPECT_EQ(At(131.0), 5);
+    EXPECT_EQ(panel[51], 0);
+}
+
+TEST_F(PowerControlTest, ProportionalBehaviourLimitsPowerByTheShareOfPickupsInGaps) {
+    StartDriving("powergapbehaviour=1\npowerpickuppoints=0,10,20\n");
+    Gap(100);
+    std::vector<int32_t> seen;
+    for (double x : {1.0, 11.0, 21.0, 101.0, 111.0, 121.0}) seen.push_back(At(x));
+    EXPECT_EQ(seen, (std::vector<int32_t>{3, 2, 0, 2, 3, 5}));
+    api().SetPower(4);
+    EXPECT_EQ(At(130.0), 4) << "no limit left behind";
+}
+
+TEST_F(PowerControlTest, ReversingAndIgnoredBeacons) {
+    StartDriving("powergapbehaviour=2\npowerpickuppoints=0\n");
+    Gap(10);
+    EXPECT_EQ(At(5.0), 0);
+    EXPECT_EQ(At(-0.5, -10.0f), 5) << "reversed out through the start";
+    EXPECT_EQ(At(1.0), 0) << "and in again";
+    EXPECT_EQ(At(11.0), 5);
+    At(11.0, 0.0f);
+    Gap(10);  // standing
+    At(11.0, -5.0f);
+    Gap(10);  // reversing
+    At(11.0);
+    Gap(0);  // no length
+    EXPECT_EQ(At(15.0), 5);
+    Gap(-1);  // 4294967295 m
+    EXPECT_EQ(At(1.0e6), 0);
+}
+
+// The shipped third-rail example runs and shows the gap's cut and its end.
+TEST(ThirdRailExample, CrossesTheGapWithPowerCutWhileBothShoesAreOff) {
+    const std::string command = std::string("\"") + FOOTPLATE_RUN + "\" \"" + FOOTPLATE_SOURCE_DIR +
+                                "/examples/third_rail.scn\" 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char block[4096];
+    for (size_t n; (n = std::fread(block, 1, sizeof block, pipe)) > 0;) output.append(block, n);
+    EXPECT_EQ(::pclose(pipe), 0) << output;
+    const size_t cut = output.find("power  0  reverser  1 panel[20]=0");
+    ASSERT_NE(cut, std::string::npos) << output;
+    EXPECT_NE(output.find("power  4  reverser  1 panel[20]=1", cut), std::string::npos) << output;
+    EXPECT_NE(output.find("panel[15]=30"), std::string::npos) << output;
+}
+
+}  // namespace
