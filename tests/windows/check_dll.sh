@@ -73,6 +73,13 @@ if [ "$imports_only" -eq 1 ]; then
     exit 0
 fi
 
+# The configuration file is found and read through Windows's own calls.
+for call in GetModuleFileNameA CreateFileA ReadFile CloseHandle; do
+    awk -v call="$call" '/DLL Name:/ {kernel = (tolower($3) == "kernel32.dll")}
+                         kernel && $NF == call {found = 1}
+                         END {exit !found}' <<<"$private" || fail "does not import $call from KERNEL32.dll"
+done
+
 # --- exports: exactly the sixteen plain names -------------------------------------
 # Export address table: "[   3] +base[   4] 15a0 Export RVA" (unbiased ordinal, RVA).
 declare -A rva_of_ordinal=()
