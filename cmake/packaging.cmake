@@ -33,5 +33,6 @@ endif()
 set(CPACK_PACKAGE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME})
 set(CPACK_COMPONENTS_ALL release)
 set(CPACK_ARCHIVE_COMPONENT_INSTALL OFF)
-set(CPACK_STRIP_FILES ON)
+# Not stripped: the shipped DLL keeps the symbols its interface check reads.
+set(CPACK_STRIP_FILES OFF)
 include(CPack)
