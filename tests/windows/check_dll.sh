@@ -4,8 +4,8 @@
 # names, imports only Windows system DLLs, and whose exports each remove their own
 # stdcall argument bytes on return. Prints every deviation; exits 1 if there is any.
 #
-# With --imports-only it checks a program or library of the release for the first and the
-# imports alone: a PE32 image for i386 that needs no DLL beyond Windows's own.
+# With --imports-only it checks only the format and the imports of any program of the
+# release: a PE32 image for i386 that needs no DLL beyond Windows's own.
 #
 # usage: check_dll.sh [--imports-only] OBJDUMP FILE
 set -uo pipefail
