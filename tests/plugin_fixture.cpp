@@ -3,13 +3,30 @@
 #include <filesystem>
 #include <fstream>
 
+#if defined(_WIN32)
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Test processes run side by side; each keeps its folders under its own process id.
+int processId() {
+#if defined(_WIN32)
+    return _getpid();
+#else
+    return static_cast<int>(::getpid());
+#endif
+}
+
+}  // namespace
+
 std::string FreshFolder(const std::string& name) {
     static int counter = 0;
-    const fs::path dir = fs::temp_directory_path() / ("footplate-tests-" + std::to_string(::getpid())) /
+    const fs::path dir = fs::temp_directory_path() / ("footplate-tests-" + std::to_string(processId())) /
                          (name + "-" + std::to_string(++counter));
     fs::remove_all(dir);
     fs::create_directories(dir);

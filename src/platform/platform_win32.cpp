@@ -3,8 +3,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <memory>
 #include <new>
-#include <vector>
 
 namespace platform {
 
@@ -12,24 +12,38 @@ struct File {
     HANDLE handle;
 };
 
+namespace {
+
+// Any object inside the DLL names the DLL's own module.
+const char moduleAnchor = 0;
+
+}  // namespace
+
 bool LibraryPath(std::string& path) {
-    // The module that holds this function is the plugin DLL; GetModuleHandleA(NULL)
-    // would name the host's executable instead.
+    // The module that holds this object is the plugin DLL, whatever the authors renamed it
+    // to; GetModuleHandleA(NULL) would name the host's executable instead.
     HMODULE self = nullptr;
     if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCSTR>(&LibraryPath), &self)) {
+                            &moduleAnchor, &self)) {
         return false;
     }
-    std::vector<char> buffer(MAX_PATH + 1);
-    for (;;) {
-        DWORD length = GetModuleFileNameA(self, buffer.data(), static_cast<DWORD>(buffer.size()));
+    // A path that does not fit is cut short (and on old systems left unterminated): try a
+    // larger buffer, up to the longest path Windows has.
+    for (DWORD size = MAX_PATH + 1; size <= 65536; size *= 2) {
+        std::unique_ptr<char[]> buffer(new (std::nothrow) char[size]);
+        if (!buffer) return false;
+        const DWORD length = GetModuleFileNameA(self, buffer.get(), size);
         if (length == 0) return false;
-        if (length < buffer.size()) {
-            path.assign(buffer.data(), length);
+        if (length < size) {
+            try {
+                path.assign(buffer.get(), length);
+            } catch (const std::bad_alloc&) {
+                return false;  // nothing may escape into the host
+            }
             return true;
         }
-        buffer.resize(buffer.size() * 2);  // the path was cut short: try a larger buffer
     }
+    return false;
 }
 
 File* OpenForReading(const char* path) {

@@ -6,7 +6,10 @@
 #include "plugin/records.h"
 
 // On 32-bit Windows the host calls every export with stdcall under its plain name (the
-// .def file keeps the names undecorated); elsewhere they are plain C functions.
+// .def file keeps the names undecorated); elsewhere they are plain C functions. Elapse's
+// 16-byte result goes out through a hidden address that, under stdcall, the callee removes
+// together with the arguments (52 bytes), as GCC for i686 Windows does by itself; the
+// interface check of the Windows build fails on any other return.
 #if defined(_WIN32)
 #define ATS_API(type) extern "C" __declspec(dllexport) type __stdcall
 #else

@@ -40,21 +40,37 @@ struct HandleOutput {
 
 // The host lays these records out byte for byte; a change here breaks every host.
 static_assert(sizeof(ATS_VEHICLESPEC) == 20);
+static_assert(offsetof(ATS_VEHICLESPEC, brakeNotches) == 0);
 static_assert(offsetof(ATS_VEHICLESPEC, powerNotches) == 4);
+static_assert(offsetof(ATS_VEHICLESPEC, atsNotch) == 8);
+static_assert(offsetof(ATS_VEHICLESPEC, b67Notch) == 12);
 static_assert(offsetof(ATS_VEHICLESPEC, cars) == 16);
 static_assert(sizeof(ATS_VEHICLESTATE) == 40);
+static_assert(offsetof(ATS_VEHICLESTATE, location) == 0);
 static_assert(offsetof(ATS_VEHICLESTATE, speed) == 8);
 static_assert(offsetof(ATS_VEHICLESTATE, time) == 12);
 static_assert(offsetof(ATS_VEHICLESTATE, bcPressure) == 16);
+static_assert(offsetof(ATS_VEHICLESTATE, mrPressure) == 20);
+static_assert(offsetof(ATS_VEHICLESTATE, erPressure) == 24);
+static_assert(offsetof(ATS_VEHICLESTATE, bpPressure) == 28);
+static_assert(offsetof(ATS_VEHICLESTATE, sapPressure) == 32);
 static_assert(offsetof(ATS_VEHICLESTATE, current) == 36);
 static_assert(sizeof(ATS_BEACONDATA) == 16);
+static_assert(offsetof(ATS_BEACONDATA, type) == 0);
 static_assert(offsetof(ATS_BEACONDATA, signal) == 4);
 static_assert(offsetof(ATS_BEACONDATA, distance) == 8);
 static_assert(offsetof(ATS_BEACONDATA, optional) == 12);
 static_assert(sizeof(HandleOutput) == 16);
+static_assert(offsetof(HandleOutput, brake) == 0);
 static_assert(offsetof(HandleOutput, power) == 4);
 static_assert(offsetof(HandleOutput, reverser) == 8);
 static_assert(offsetof(HandleOutput, constantSpeed) == 12);
+#if defined(_WIN32) && defined(__i386__)
+// The 32-bit host aligns the double of the vehicle state to 8 bytes, as this compiler
+// must; the 16-byte result travels through a hidden address, never in registers.
+static_assert(alignof(ATS_VEHICLESTATE) == 8);
+static_assert(sizeof(HandleOutput) > 8);
+#endif
 
 inline constexpr int kSlotCount = 256;  // panel and sound arrays both hold 256 slots
 inline constexpr int32_t kSoundStop = -10000;
