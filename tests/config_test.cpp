@@ -190,7 +190,8 @@ TEST(ConfigPath, ExtensionBecomesCfg) {
     EXPECT_EQ(renamed, "C:\\Trains\\Class 99.x\\CLASS99.cfg");
     std::string tiny = "ab";
     EXPECT_FALSE(ConfigPathFor(tiny));
-    std::string longPath = "/" + std::string(600, 'd') + "/footplate.so";
+    std::string longPath(600, 'd');
+    longPath += "/footplate.so";
     ASSERT_TRUE(ConfigPathFor(longPath));
     EXPECT_EQ(longPath.substr(longPath.size() - 14), "/footplate.cfg");
 }
