@@ -154,14 +154,17 @@ private:
                 runUntil(step.at);
                 return true;
             case StepWait::Location: {
+                // Due when the train crosses the location, or at once when it already stands
+                // beyond it in the direction it is going.
                 const double target = step.atLocation;
-                const double start = location_;
-                auto reached = [&] {
-                    return start == target || (start < target && location_ >= target) ||
-                           (start > target && location_ <= target);
-                };
-                while (!reached() && time_ < scenario_.limit) advance(std::min(step_, scenario_.limit - time_));
-                if (reached()) return true;
+                const double ahead = direction() * (location_ - target);
+                bool reached = ahead >= 0.0;
+                while (!reached && time_ < scenario_.limit) {
+                    const double from = location_;
+                    advance(std::min(step_, scenario_.limit - time_));
+                    reached = std::min(from, location_) <= target && target <= std::max(from, location_);
+                }
+                if (reached) return true;
                 note("limit reached before " + trim(target) + " m (line " + std::to_string(step.line) + ")");
                 return false;
             }
@@ -316,6 +319,14 @@ private:
                                                                                               : "\"" + name + "\"";
     }
 
+    // The way the train is going: by its speed, else by the driver's reverser, else the
+    // way it last moved.
+    int direction() {
+        if (speed_ != 0.0) lastDirection_ = speed_ > 0.0 ? 1 : -1;
+        if (speed_ == 0.0 && driver_.reverser != 0) return driver_.reverser > 0 ? 1 : -1;
+        return lastDirection_;
+    }
+
     bool quiet(bool sound, int i) const {
         return std::any_of(scenario_.labels.begin(), scenario_.labels.end(),
                            [&](const SlotLabel& l) { return l.quiet && l.sound == sound && l.index == i; });
@@ -353,6 +364,7 @@ private:
     int32_t step_ = 100;
     double speed_ = 0.0;
     double location_ = 0.0;
+    int lastDirection_ = 1;  // the way the train last moved
     int32_t panel_[kSlotCount];
     int32_t sound_[kSlotCount];
     int32_t shownPanel_[kSlotCount];
