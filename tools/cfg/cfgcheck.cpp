@@ -135,6 +135,7 @@ struct Place {
 
 struct Checker {
     std::string name;
+    const ConfigReader* source = nullptr;  // the reader, to tell a cut line from a full one
     std::ostringstream out;
     int warnings = 0;
     int infos = 0;
@@ -161,7 +162,11 @@ struct Checker {
         const int number = physical;
         const std::string text(line.text, static_cast<size_t>(line.length));
         if (continued) message(number, "(continued: the characters after the first " + std::to_string(kLongestLine) + ")");
-        if (line.length == kLongestLine) {
+        // A full buffer is a cut line, unless its LF is what follows: then the line was
+        // exactly as long as the buffer, and that LF comes back as an empty line.
+        const bool full = line.length == kLongestLine;
+        const bool exact = full && source->pos < source->len && source->block[source->pos] == '\n';
+        if (full && !exact) {
             warn(number, "line over " + std::to_string(kLongestLine) +
                              " characters: the plugin reads the rest of it as a line of its own");
         }
@@ -181,7 +186,7 @@ struct Checker {
                 ignoredLine(number, text);
                 break;
         }
-        continued = line.length == kLongestLine;
+        continued = full && !exact;
         lastLength = line.length;
         if (!continued) ++physical;
     }
@@ -213,7 +218,9 @@ struct Checker {
             std::string why = "\"" + shown(key) + "\" is not a key the plugin knows; it is kept but never used";
             const std::string close = SuggestKey(key);
             if (!close.empty()) why += hint(key, close);
-            if (stripBlanks(key).rfind(';', 0) == 0) why += " (a comment needs ';' as the very first character)";
+            const std::string bare = stripBlanks(key);
+            if (bare.rfind(';', 0) == 0) why += " (a comment needs ';' as the very first character)";
+            if (bare.rfind('#', 0) == 0 || bare.rfind("//", 0) == 0) why += " (comments start with ';')";
             warn(number, why);
         }
         valueTraps(number, text.substr(equals + 1), result.values, infoFor(key));
@@ -463,6 +470,7 @@ CheckResult CheckConfigFile(const std::string& path, const std::string& shownNam
     Checker checker;
     checker.name = shownName;
     ConfigReader reader{file, {}, 0, 0};
+    checker.source = &reader;
     std::vector<char> buffer(kConfigLineSize + 1);
     ReadConfigLines(reader, buffer.data(), observe, &checker);
     checker.finish(reader, buffer.data());
