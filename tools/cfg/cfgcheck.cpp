@@ -539,3 +539,31 @@ std::string KeyReferenceMarkdown() {
     }
     return out.str();
 }
+
+std::string KeyNumberMarkdown() {
+    struct Row {
+        int32_t number;
+        std::string text;
+    };
+    std::vector<Row> rows;
+    auto add = [&](const KeyInfo& about, int32_t number, const std::string& which) {
+        rows.push_back({number, "| " + (number == -1 ? std::string("none") : std::to_string(number)) + " | `" +
+                                    about.name + "`" + which + " | " + about.group + " | " + about.meaning + " |\n"});
+    };
+    for (int i = 0; i < KeyInfoCount(); ++i) {
+        const KeyInfo& about = KeyInfos()[i];
+        if (ValueRole(about, 0) == 'K') {
+            add(about, KeyDefault(i), "");
+        } else if (std::strchr(about.pattern, 'K') != nullptr) {
+            add(about, -1, " (its key numbers)");
+        }
+    }
+    add(CabModeInfo(), -1, " (1st number)");
+    // Keys that work out of the box first, by number; the ones an author must set after.
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+        return (a.number < 0) != (b.number < 0) ? a.number >= 0 : a.number < b.number;
+    });
+    std::string out = "| default key | key | subsystem | what the key does |\n|---|---|---|---|\n";
+    for (const auto& row : rows) out += row.text;
+    return out;
+}

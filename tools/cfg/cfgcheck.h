@@ -25,5 +25,8 @@ std::string DefaultConfiguration();
 // The key reference of docs/configuration.md, generated from the same table.
 std::string KeyReferenceMarkdown();
 
+// The table of docs/keys.md: every key whose value is a host key number, by default number.
+std::string KeyNumberMarkdown();
+
 // The known key closest to name (case, blanks, a small typo); empty when none is close.
 std::string SuggestKey(const std::string& name);

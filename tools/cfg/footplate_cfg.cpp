@@ -12,7 +12,8 @@ void usage(FILE* to) {
                  "usage: footplate-cfg check [--strict] FILE   what the plugin makes of FILE, line by line\n"
                  "       footplate-cfg explain KEY             a key's meaning and default\n"
                  "       footplate-cfg defaults                a complete configuration at the defaults\n"
-                 "       footplate-cfg markdown                the key reference of docs/configuration.md\n"
+                 "       footplate-cfg markdown [keys]         the key reference of docs/configuration.md\n"
+                 "                                             (keys: the key number table of docs/keys.md)\n"
                  "exit status of check: 0 clean (or warnings without --strict), 1 warnings with --strict,\n"
                  "2 file unreadable or wrong usage\n");
 }
@@ -66,6 +67,10 @@ int main(int argc, char** argv) {
     }
     if (command == "markdown" && argc == 2) {
         std::fputs(KeyReferenceMarkdown().c_str(), stdout);
+        return 0;
+    }
+    if (command == "markdown" && argc == 3 && std::strcmp(argv[2], "keys") == 0) {
+        std::fputs(KeyNumberMarkdown().c_str(), stdout);
         return 0;
     }
     if (command == "-h" || command == "--help") {
