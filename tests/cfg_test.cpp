@@ -179,6 +179,16 @@ TEST_F(CfgCheck, SlotRangesAndSharedKeys) {
     EXPECT_EQ(r.infos, 3);
 }
 
+TEST_F(CfgCheck, ZeroBytesAndEmptyFiles) {
+    CheckResult r = check(std::string("a\0b=1\n", 6) + "system=1");
+    EXPECT_HAS(about(r, 1), "zero byte");
+    EXPECT_HAS(about(r, 1), "holds no '='");  // the reader never sees the '=' behind the zero
+    EXPECT_EQ(about(r, 2), "system = 1\n");
+    r = check("");
+    EXPECT_EQ(r.warnings, 0);
+    EXPECT_HAS(about(r, 1), "info: the file is empty");
+}
+
 TEST(CfgTool, ExitStatusAndCommands) {
     const std::string folder = FreshFolder("cfgtool");
     WriteFile(folder + "/clean.cfg", "system=1\nawsdelay=2000\n");
@@ -191,6 +201,7 @@ TEST(CfgTool, ExitStatusAndCommands) {
     EXPECT_EQ(RunCommand(tool + " check --strict " + Quoted(folder + "/trap.cfg"), out), 1);
     EXPECT_EQ(RunCommand(tool + " check " + Quoted(folder + "/missing.cfg") + " 2>&1", out), 2);
     EXPECT_HAS(out, "cannot read");
+    EXPECT_EQ(RunCommand(tool + " check " + Quoted(folder) + " 2>&1", out), 2);  // a folder is no file
     EXPECT_EQ(RunCommand(tool + " check 2>/dev/null", out), 2);
     EXPECT_EQ(RunCommand(tool + " frobnicate 2>/dev/null", out), 2);
 

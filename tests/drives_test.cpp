@@ -8,6 +8,8 @@
 #include <sstream>
 #include <vector>
 
+#include <unistd.h>
+
 #include "command.h"
 
 namespace {
@@ -54,6 +56,22 @@ TEST(Drives, EveryExampleMatchesItsPinnedTrace) {
         EXPECT_EQ(expected, actual) << firstDifference(expected, actual);
     }
     EXPECT_GE(drives, 5);
+}
+
+// The README's picture is the demo drive's chart as footplate-run draws it today.
+TEST(Drives, ReadmeChartIsTheDemoDrivesChart) {
+    const fs::path folder = fs::temp_directory_path() / ("footplate-chart-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const std::string svg = (folder / "chart.svg").string();
+    const std::string scenario = std::string(FOOTPLATE_SOURCE_DIR) + "/examples/drive_third_rail.scn";
+    std::string out;
+    ASSERT_EQ(RunCommand(Quoted(FOOTPLATE_RUN) + " --svg " + Quoted(svg) + " " + Quoted(scenario), out), 0);
+    const std::string drawn = ReadWhole(svg);
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+    EXPECT_EQ(ReadWhole(std::string(FOOTPLATE_SOURCE_DIR) + "/docs/chart.svg"), drawn)
+        << "docs/chart.svg is out of date: run scripts/update-traces";
+    EXPECT_NE(drawn.find("Third-rail unit"), std::string::npos);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <sstream>
 #include <vector>
@@ -160,7 +161,7 @@ struct Checker {
 
     void lineRead(const ConfigLine& line) {
         const int number = physical;
-        const std::string text(line.text, static_cast<size_t>(line.length));
+        const std::string text(line.text);  // what the reader saw: up to a zero byte, if any
         if (continued) message(number, "(continued: the characters after the first " + std::to_string(kLongestLine) + ")");
         // A full buffer is a cut line, unless its LF is what follows: then the line was
         // exactly as long as the buffer, and that LF comes back as an empty line.
@@ -343,6 +344,9 @@ struct Checker {
                 info(stopLine, "reading stops at this empty line; only blank or comment lines follow");
             }
         }
+        if (physical == 1 && lastLength == 0 && atEnd(reader)) {
+            info(1, "the file is empty: every key keeps its default");
+        }
         sharedKeys();
         drops();
         out << name << ": " << keyLines.size() << " key" << (keyLines.size() == 1 ? "" : "s") << " set, "
@@ -468,6 +472,12 @@ CheckResult CheckConfigFile(const std::string& path, const std::string& shownNam
     ScrapConfig();
     SetDefaults();
     Checker checker;
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        platform::Close(file);
+        result.readable = false;
+        return result;
+    }
     checker.name = shownName;
     ConfigReader reader{file, {}, 0, 0};
     checker.source = &reader;
