@@ -3,7 +3,6 @@
 // With a train in the scenario it also moves the train with the handles the plugin
 // returns and reports the route's beacons as the train passes them.
 #include <algorithm>
-#include <cinttypes>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -314,9 +313,11 @@ private:
 
     // A slot as the timeline names it: the author's label in quotes, else panel[N] / sound[N].
     std::string slot(bool sound, int i) const {
+        const bool named = std::any_of(scenario_.labels.begin(), scenario_.labels.end(), [&](const SlotLabel& l) {
+            return l.sound == sound && l.index == i && !l.text.empty();
+        });
         const std::string name = SlotName(scenario_, sound, i);
-        return name[name.size() - 1] == ']' && name.rfind(sound ? "sound[" : "panel[", 0) == 0 ? name
-                                                                                              : "\"" + name + "\"";
+        return named ? "\"" + name + "\"" : name;
     }
 
     // The way the train is going: by its speed, else by the driver's reverser, else the
