@@ -275,6 +275,40 @@ TEST_F(RunTool, SvgChartRendersInARealRenderer) {
     EXPECT_GT(be32(20), 400u);
 }
 
+// What a host owes a plugin, seen from the plugin's side.
+TEST(RunHost, ArraysReportsAndPlayedOnceSounds) {
+    const std::string folder = FreshFolder("probe");
+    WriteFile(folder + "/probe.scn",
+              "step 100\ninitialize 0\nrun 100\nbrake 3\nrun 300\nkey 1\nrun 300\n"
+              "initialize 0\nrun 200\nbeacon 7\nrun 100\n");
+    std::string out;
+    ASSERT_EQ(RunCommand(Quoted(FOOTPLATE_RUN) + " --plugin " + Quoted(PROBE_PLUGIN) + " " +
+                             Quoted(folder + "/probe.scn"),
+                         out),
+              0)
+        << out;
+    std::istringstream lines(out);
+    std::vector<std::string> frames;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find(" > ") == std::string::npos) frames.push_back(line);
+    }
+    ASSERT_EQ(frames.size(), 6u) << out;
+    // First frame: three handle reports after the start, one start, one pair of arrays.
+    EXPECT_NE(frames[0].find("panel[0]=-10000 panel[1]=3 panel[2]=1 panel[3]=1"), std::string::npos) << out;
+    EXPECT_NE(frames[1].find("brake  3"), std::string::npos) << out;
+    EXPECT_NE(frames[1].find("panel[1]=4"), std::string::npos) << out;
+    // The key makes the probe play sound 5 once; by the next frame the host has marked it
+    // as continuing (2), which the probe finds in the array.
+    EXPECT_NE(frames[2].find("sound[5]=1"), std::string::npos) << out;
+    EXPECT_NE(frames[3].find("panel[0]=2"), std::string::npos) << out;
+    EXPECT_EQ(frames[3].find("sound[5]"), std::string::npos) << out;
+    // A restart: again exactly three reports, and the arrays are still the same two.
+    EXPECT_NE(frames[4].find("panel[1]=3 panel[2]=2"), std::string::npos) << out;
+    EXPECT_EQ(out.find("panel[3]=2"), std::string::npos) << out;
+    // A beacon written into the host's panel between frames stays there.
+    EXPECT_NE(frames[5].find("panel[4]=7"), std::string::npos) << out;
+}
+
 TEST_F(RunTool, ScriptedScenarioErrorsGiveStatusTwo) {
     EXPECT_EQ(run("initialize 0\nstep 0\n", ""), 2);
     EXPECT_NE(out_.find("line 3: step must be at least 1 ms"), std::string::npos) << out_;
