@@ -61,7 +61,8 @@ TEST_F(CfgCheck, EveryTrapOfTheValueFormat) {
         "vigilancedelay2=1-2\n"         // 9 minus among digits
         "vigilanceinterval=30000 ; s\n" // 10 comment after values
         "wiperrate=99999999999\n"       // 11 too large
-        "wiperdelay=1,,2\n");           // 12 empty middle value
+        "wiperdelay=1,,2\n"             // 12 empty middle value
+        "wipersound=5-\n");             // 13 a '-' no digit follows: harmless
     EXPECT_EQ(about(r, 1), "");
     EXPECT_EQ(about(r, 2), "awsdelay = 5000\n");
     EXPECT_HAS(about(r, 3), "tpwsindicator = 1, 0, 2");
@@ -85,6 +86,7 @@ TEST_F(CfgCheck, EveryTrapOfTheValueFormat) {
     EXPECT_HAS(about(r, 11), "too large for the plugin and wraps");
     EXPECT_HAS(about(r, 12), "wiperdelay = 1, 0, 2");
     EXPECT_HAS(about(r, 12), "value 2 has no digits");
+    EXPECT_EQ(about(r, 13), "wipersound = 5\n");
     EXPECT_EQ(r.warnings, warningsIn(r.report));
     EXPECT_EQ(r.warnings, 13);
 }

@@ -91,7 +91,8 @@ std::vector<int32_t> listValues(const PLUGIN_OPTION* head) {
 // One value of a line as an author wrote it, for telling why it reads as it does.
 struct ValueText {
     bool digits = false;
-    bool minusAfterDigit = false;
+    bool pendingMinus = false;     // a '-' after digits, which the next digit makes count
+    bool minusAfterDigit = false;  // ... and it did
     bool overflow = false;
     char opener = '=';  // what began it: '=', ',' or ' '
     int64_t magnitude = 0;
@@ -111,11 +112,12 @@ ValueScan scanValues(const std::string& text) {
         const char c = text[i];
         ValueText& value = scan.values.back();
         if (c >= '0' && c <= '9') {
+            if (value.pendingMinus) value.minusAfterDigit = true;
             value.digits = true;
             value.magnitude = value.magnitude * 10 + (c - '0');
             if (value.magnitude > 2147483648LL) value.overflow = true, value.magnitude = 2147483648LL;
         } else if (c == '-') {
-            if (value.digits) value.minusAfterDigit = true;
+            if (value.digits) value.pendingMinus = true;
         } else if (c == ',' || c == ' ') {
             ValueText next;
             next.opener = c;
@@ -128,11 +130,6 @@ ValueScan scanValues(const std::string& text) {
     }
     return scan;
 }
-
-struct Place {
-    int line;
-    bool fromFile;
-};
 
 struct Checker {
     std::string name;
@@ -277,9 +274,7 @@ struct Checker {
                                  "them (" + listText(list) + ")");
                 } else if (last && value.opener == ' ') {
                     warn(number, "a space after the last value adds a value 0 (" + listText(list) + ")");
-                } else if (scan.values.size() == 1 && scan.stop == '\0') {
-                    warn(number, "no value after '=': the key reads as 0, not as its default");
-                } else if (scan.values.size() == 1 && scan.stop == '\r') {
+                } else if (scan.values.size() == 1 && (scan.stop == '\0' || scan.stop == '\r')) {
                     warn(number, "no value after '=': the key reads as 0, not as its default");
                 } else {
                     warn(number, "value " + std::to_string(i + 1) + " has no digits and reads as 0");
