@@ -313,6 +313,10 @@ TEST_F(RunTool, ScriptedScenarioErrorsGiveStatusTwo) {
     EXPECT_EQ(run("initialize 0\nstep 0\n", ""), 2);
     EXPECT_NE(out_.find("line 3: step must be at least 1 ms"), std::string::npos) << out_;
     EXPECT_EQ(run("door ajar\n", ""), 2);
+    EXPECT_EQ(run("initialize 0\nspeed 1e300\nrun 100\n", ""), 2);
+    EXPECT_NE(out_.find("line 3: speed must be"), std::string::npos) << out_;
+    EXPECT_EQ(run("at 99999999999999999999 power 1\n", ""), 2);  // no crash on a huge time
+    EXPECT_NE(out_.find("line 2:"), std::string::npos) << out_;
 }
 
 }  // namespace

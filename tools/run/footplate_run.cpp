@@ -90,7 +90,11 @@ public:
             if (step_ <= 0) return fail(error, "step must be at least 1 ms");
         } else if (c == "speed") {
             speed_ = std::strtod(w[0].c_str(), nullptr);
-            if (!std::isfinite(speed_)) return fail(error, "speed must be a number");
+            // The host hands the speed over as a float: keep it well inside that range.
+            if (!std::isfinite(speed_) || std::fabs(speed_) > 100000.0) {
+                speed_ = 0.0;
+                return fail(error, "speed must be a number of km/h within +-100000");
+            }
         } else if (c == "location") {
             location_ = std::strtod(w[0].c_str(), nullptr);
             if (!std::isfinite(location_)) return fail(error, "location must be a number");
