@@ -191,6 +191,20 @@ TEST_F(CfgCheck, ZeroBytesAndEmptyFiles) {
     EXPECT_HAS(about(r, 1), "info: the file is empty");
 }
 
+TEST_F(CfgCheck, SettingsOfSwitchedOffSubsystems) {
+    CheckResult r = check("system=3\nawsdelay=2000\ntpwsstopdelay=30\nawswarningsound=4\nregulatorpressureuse=40\n"
+                          "cutoffmax=70\nvigilancelamp=3\n");
+    EXPECT_HAS(r.report, "t.cfg: info: awsdelay set, but the AWS is off (system is 3, needs 1 or 2)");
+    EXPECT_EQ(r.report.find("the TPWS is off"), std::string::npos);  // system 3 keeps the train stops
+    EXPECT_EQ(r.report.find("awswarningsound set"), std::string::npos);  // the start-up test sounds it
+    EXPECT_HAS(r.report, "info: regulatorpressureuse set, but the steam model is off (traction is 0, needs 1)");
+    EXPECT_EQ(r.report.find("cutoffmax set"), std::string::npos);  // the cut-off keys read it in any model
+    EXPECT_HAS(r.report, "info: vigilancelamp set, but the vigilance device is off");
+    EXPECT_EQ(r.warnings, 0);
+    r = check("traction=1\nregulatorpressureuse=40\nvigilance=1\nvigilancelamp=3\n");
+    EXPECT_EQ(r.infos, 0) << r.report;
+}
+
 TEST(CfgTool, ExitStatusAndCommands) {
     const std::string folder = FreshFolder("cfgtool");
     WriteFile(folder + "/clean.cfg", "system=1\nawsdelay=2000\n");

@@ -343,6 +343,7 @@ struct Checker {
             info(1, "the file is empty: every key keeps its default");
         }
         sharedKeys();
+        switchedOff();
         drops();
         out << name << ": " << keyLines.size() << " key" << (keyLines.size() == 1 ? "" : "s") << " set, "
             << dictionaryLines.size() << " other line" << (dictionaryLines.size() == 1 ? "" : "s")
@@ -394,6 +395,55 @@ struct Checker {
             ++infos;
             out << name << ": info: key number " << key << " serves " << roles.size() << " roles, all acting on one "
                 << "press: " << list << '\n';
+        }
+    }
+
+    // Settings of a subsystem that the file leaves switched off: read, but never used.
+    void switchedOff() {
+        struct Switch {
+            const char* what;
+            opt::Key key;
+            bool (*on)(int32_t);
+            const char* needs;
+            std::vector<opt::Key> members;
+        };
+        // Only settings nothing else reads: key handlers and start-up tests act whatever
+        // the switch, so their keys, lamps and sounds are not listed.
+        const std::vector<Switch> switches = {
+            {"the AWS", opt::system, [](int32_t v) { return v == 1 || v == 2; }, "1 or 2",
+             {opt::awsminspeed, opt::awsdelay, opt::awsindicatorappear, opt::awsbrakecancel}},
+            {"the TPWS", opt::system, [](int32_t v) { return v == 2 || v == 3; }, "2 or 3",
+             {opt::tpwswarningsound, opt::tpwsstopdelay, opt::tpwsbrakecancel}},
+            {"the vigilance device", opt::vigilance, [](int32_t v) { return v != 0; }, "not 0",
+             {opt::vigilancelamp, opt::vigilancealarm, opt::vigilanceinterval, opt::vigilancedelay1,
+              opt::vigilancedelay2, opt::independentvigilance, opt::vigilanceinactivespeed,
+              opt::vigilancecancellable, opt::vigilanceautorelease}},
+            {"the overspeed control", opt::overspeedcontrol, [](int32_t v) { return v != 0; }, "not 0",
+             {opt::warningspeed, opt::overspeed, opt::safespeed, opt::overspeedindicator, opt::overspeedalarm}},
+            {"power gaps", opt::powergapbehaviour, [](int32_t v) { return v != 0; }, "not 0", {opt::powerpickuppoints}},
+            {"the travel meter", opt::travelmetermode, [](int32_t v) { return v != -1; }, "not -1",
+             {opt::travelmeter100, opt::travelmeter10, opt::travelmeter1, opt::travelmeter01, opt::travelmeter001}},
+            {"the diesel model", opt::traction, [](int32_t v) { return v == 2; }, "2",
+             {opt::fuelconsumption, opt::gearfadeinrange, opt::gearfadeoutrange, opt::tachometer}},
+            {"the steam model", opt::traction, [](int32_t v) { return v == 1; }, "1",
+             {opt::cutoffineffective, opt::cutoffratiobase, opt::cutoffratio, opt::cutoffdeviation,
+              opt::regulatorpressureuse, opt::boilerminpressure, opt::boilerblowoffpressure,
+              opt::boilerpressureindicator, opt::boilerwatertosteamrate, opt::boilerwaterlevelindicator,
+              opt::injectorrate}},
+            {"the speed selector", opt::speedselectorkey, [](int32_t v) { return v != -1; }, "not -1",
+             {opt::speedselectorspeeds}},
+        };
+        for (const auto& sw : switches) {
+            const int32_t value = valuesOf(sw.key)[0];
+            if (sw.on(value)) continue;
+            std::string set;
+            for (const opt::Key member : sw.members) {
+                if (keyLines.count(member) != 0) set += (set.empty() ? "" : ", ") + std::string(KeyInfos()[member].name);
+            }
+            if (set.empty()) continue;
+            ++infos;
+            out << name << ": info: " << set << " set, but " << sw.what << " is off (" << KeyInfos()[sw.key].name
+                << " is " << value << ", needs " << sw.needs << "): these settings take no effect\n";
         }
     }
 
