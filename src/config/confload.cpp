@@ -27,8 +27,6 @@ constexpr int32_t defaults[opt::count] = {
 DICTIONARY_ENTRY* dictionary = nullptr;
 bool pointersNullified = false;
 
-constexpr int kLineSize = 1023;  // a line holds at most 1022 characters
-
 void releaseList(PLUGIN_OPTION& head) {
     PLUGIN_OPTION* node = head.next;
     while (node != nullptr) {
@@ -152,14 +150,18 @@ void deleteFromDictionary(const char* name) {
 
 const DICTIONARY_ENTRY* FirstDictionaryEntry() { return dictionary; }
 
+int MatchKey(const char* line) {
+    for (int i = 0; i < opt::count; ++i) {
+        if (std::strncmp(line, commands[i], std::strlen(commands[i])) == 0) return i;
+    }
+    return -1;
+}
+
 LineResult ApplyConfigLine(char* line) {
     if (line[0] == ';') return {LineKind::Comment, -1, nullptr};
-    for (int i = 0; i < opt::count; ++i) {
-        const size_t length = std::strlen(commands[i]);
-        if (std::strncmp(line, commands[i], length) == 0) {
-            ReadValueList(gOpts[i], line + length);
-            return {LineKind::Key, i, &gOpts[i]};
-        }
+    if (const int key = MatchKey(line); key >= 0) {
+        ReadValueList(gOpts[key], line + std::strlen(commands[key]));
+        return {LineKind::Key, key, &gOpts[key]};
     }
     char* equals = std::strchr(line, '=');
     if (equals == nullptr) return {LineKind::Ignored, -1, nullptr};
@@ -183,6 +185,14 @@ bool ConfigPathFor(std::string& path) {
     return true;
 }
 
+void ReadConfigLines(ConfigReader& reader, char* buffer, ConfigLineObserver observer, void* context) {
+    // An empty line reads as 0 and ends the file, as authors' files have always relied on.
+    for (int length; (length = fgets(reader, buffer, kConfigLineSize)) != 0;) {
+        const LineResult result = ApplyConfigLine(buffer);
+        if (observer != nullptr) observer(context, ConfigLine{buffer, length, result});
+    }
+}
+
 // Reads the file beside the library: same name, its last three characters "cfg".
 bool LoadConfig() {
     std::string path;
@@ -194,15 +204,14 @@ bool LoadConfigFrom(const char* path) {
     platform::File* file = platform::OpenForReading(path);
     if (file == nullptr) return false;
     auto* reader = new (std::nothrow) ConfigReader{file, {}, 0, 0};
-    char* line = new (std::nothrow) char[kLineSize + 1];
+    char* line = new (std::nothrow) char[kConfigLineSize + 1];
     if (reader == nullptr || line == nullptr) {
         delete reader;
         delete[] line;
         platform::Close(file);
         return false;
     }
-    // An empty line reads as 0 and ends the file, as authors' files have always relied on.
-    while (fgets(*reader, line, kLineSize) != 0) ApplyConfigLine(line);
+    ReadConfigLines(*reader, line, nullptr, nullptr);
     platform::Close(file);
     delete reader;
     delete[] line;

@@ -208,3 +208,24 @@ LineResult ApplyConfigLine(char* line);
 
 // Reads the list of values that starts at text into head, dropping what head held.
 void ReadValueList(PLUGIN_OPTION& head, const char* text);
+
+// The table index of the key that selects line, or -1: the first key whose whole text,
+// '=' included, begins the line.
+int MatchKey(const char* line);
+
+// The line buffer the file reader uses: a line holds at most kConfigLineSize - 1 characters.
+constexpr int kConfigLineSize = 1023;
+
+// One line as the file reader took it, for tools that tell authors what a file means.
+struct ConfigLine {
+    const char* text;  // the line without its LF, as stored by the line reader
+    int length;        // the number of bytes stored
+    LineResult result;
+};
+using ConfigLineObserver = void (*)(void* context, const ConfigLine& line);
+
+struct ConfigReader;
+// Applies the lines of reader to the table and the dictionary until the line reader returns
+// 0 (the end of the file, or an empty line); observer, when given, sees each line after it
+// was applied. buffer holds at least kConfigLineSize + 1 bytes.
+void ReadConfigLines(ConfigReader& reader, char* buffer, ConfigLineObserver observer, void* context);

@@ -1,0 +1,260 @@
+#include "keyinfo.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr const char* kAws = "AWS";
+constexpr const char* kTpws = "TPWS";
+constexpr const char* kVigilance = "Vigilance device";
+constexpr const char* kOverspeed = "Overspeed control";
+constexpr const char* kPzb = "PZB90";
+constexpr const char* kHandles = "Handles and interlocks";
+constexpr const char* kSelector = "Speed selector";
+constexpr const char* kPower = "Power gaps and power-cut reminder";
+constexpr const char* kCab = "Doors, horn, travel meter and cab lamps";
+constexpr const char* kWipers = "Windscreen wipers and rain";
+constexpr const char* kTraction = "Traction: common to both models";
+constexpr const char* kDiesel = "Diesel model";
+constexpr const char* kSteam = "Steam model";
+
+constexpr const char* kGroups[] = {kAws,   kTpws, kVigilance, kOverspeed, kPzb,     kHandles, kSelector,
+                                   kPower, kCab,  kWipers,    kTraction,  kDiesel, kSteam};
+
+constexpr KeyInfo kKeys[] = {
+    {"system", kAws, "mode", "N",
+     "What the AWS/TPWS module does. 0: nothing. 1: AWS only. 2: AWS and TPWS (all three TPWS beacon "
+     "types). 3: TPWS train stops only (beacon 44003), no AWS. Any other value: the module runs but reacts to "
+     "no beacon."},
+    {"awsindicator", kAws, "panel slot", "P",
+     "The AWS visual indicator: 1 after an acknowledged warning (or from the start of a warning with "
+     "awsindicatorappear 1), 0 after a clear indication or a brake release."},
+    {"awswarningsound", kAws, "sound slot", "S", "The AWS warning horn, looped from a warning until it is acknowledged."},
+    {"awsclearsound", kAws, "sound slot", "S", "The AWS clear bell, played once at a clear magnet."},
+    {"awsacknowledgekey", kAws, "key number", "KP",
+     "1st: the key that acknowledges an AWS warning (and releases the AWS brake). 2nd, optional: a panel slot "
+     "that shows 1 while the key is held."},
+    {"awsminspeed", kAws, "km/h", "N", "At or below this speed even a clear magnet gives a warning."},
+    {"awsdelay", kAws, "ms", "N", "Time the driver has to acknowledge a warning before the emergency brake applies."},
+    {"awsindicatorappear", kAws, "switch", "N",
+     "1: the indicator shows 1 as soon as a warning starts. Any other value: it shows 1 only once the warning is "
+     "acknowledged."},
+    {"awsbrakecancel", kAws, "mode", "N",
+     "How the acknowledge key releases the AWS brake. 0: only at a stand. 1: pressed at any speed, it releases "
+     "at the next stand. Any other value: at once, at any speed."},
+    {"tpwsindicator", kTpws, "panel slot", "PN",
+     "1st: the TPWS brake-demand lamp (flashing after a trip, steady after the reset key). 2nd, optional: its "
+     "flash period in ms."},
+    {"tpwsindicator2", kTpws, "panel slot", "PN",
+     "1st: the TPWS train-stop override lamp (flashing while an override runs). 2nd, optional: its flash period "
+     "in ms."},
+    {"tpwsindicator3", kTpws, "panel slot", "P", "A lamp that only the start-up lamp test lights (startuptest 2)."},
+    {"tpwswarningsound", kTpws, "sound slot", "S", "The TPWS alarm, looped from a trip until the reset key."},
+    {"tpwsresetkey", kTpws, "key number", "K",
+     "The key that resets the TPWS after a trip. By default it is the same key as the AWS acknowledgement."},
+    {"tpwsoverridekey", kTpws, "key number", "K", "The key that lets the train pass one train stop at danger."},
+    {"tpwsstopdelay", kTpws, "s", "N", "How long the train must stand after a trip before the TPWS brake can come off."},
+    {"tpwsoverridelifetime", kTpws, "s", "N", "How long a train-stop override stays armed."},
+    {"tpwsbrakecancel", kTpws, "mode", "N",
+     "How the reset key releases the TPWS brake. 0: only at a stand after the stop delay. 1: pressed at any "
+     "speed, it silences the alarm and releases at a stand after the stop delay. Any other value: at once."},
+    {"startuptest", kAws, "mode", "N",
+     "0: no start-up test. 1: the AWS horn sounds when the reverser first leaves neutral, until acknowledged. "
+     "2: the same with the TPWS lamp test. Above 2: as 1."},
+    {"overspeedcontrol", kOverspeed, "switch", "N", "Any value other than 0 switches the overspeed control on."},
+    {"warningspeed", kOverspeed, "km/h", "N",
+     "At or above this speed the overspeed indicator and alarm come on. The default -1 turns them on at every "
+     "speed, so set it whenever the control is on."},
+    {"overspeed", kOverspeed, "km/h", "N", "At or above this speed the full service brake applies."},
+    {"safespeed", kOverspeed, "km/h", "N", "At or below this speed the indicator and alarm go off and the brake releases."},
+    {"overspeedindicator", kOverspeed, "panel slot", "P", "The overspeed indicator: 1 on, 0 off."},
+    {"overspeedalarm", kOverspeed, "sound slot", "S", "The overspeed alarm, looped while the indicator is on."},
+    {"vigilance", kVigilance, "switch", "N", "Any value other than 0 switches the vigilance device on."},
+    {"vigilancelamp", kVigilance, "panel slot", "P", "The vigilance lamp, lit when the driver must respond."},
+    {"vigilancealarm", kVigilance, "sound slot", "S", "The vigilance alarm, looped after the first delay."},
+    {"vigilancekey", kVigilance, "key number", "K", "The key that resets the vigilance device."},
+    {"vigilanceinterval", kVigilance, "ms", "N*",
+     "Time without driver activity before the lamp lights; one number per power notch (notch 0 first), notches "
+     "beyond the list use the last number."},
+    {"vigilancedelay1", kVigilance, "ms", "N", "Time from the lamp to the alarm."},
+    {"vigilancedelay2", kVigilance, "ms", "N", "Time from the alarm to the emergency brake."},
+    {"independentvigilance", kVigilance, "switch", "N",
+     "0: any key and any power, brake, reverser or horn action resets the device. Any other value: only the "
+     "vigilance key does."},
+    {"vigilanceinactivespeed", kVigilance, "km/h", "N",
+     "At or below this speed the device rests. The special value -2 makes it rest while the reverser is in "
+     "neutral instead, at any speed."},
+    {"vigilancecancellable", kVigilance, "switch", "N",
+     "1: the vigilance key releases the brake at any speed. Any other value: only at a stand."},
+    {"vigilanceautorelease", kVigilance, "switch", "N", "1: the vigilance brake releases by itself at a stand."},
+    {"powergapbehaviour", kPower, "mode", "N",
+     "0: power gaps are off. 2: any pickup in a gap cuts power. 3: power is cut when all pickups are in gaps "
+     "and restored when none is. Any other value: power is limited in proportion to the pickups in gaps."},
+    {"powerpickuppoints", kPower, "m", "N*",
+     "One offset in metres per current pickup, from the train's reference point; the count of numbers is the "
+     "number of pickups."},
+    {"powerindicator", kPower, "panel slot", "P", "1 while the train has power, 0 while it is in a gap."},
+    {"doorpowerlock", kHandles, "switch", "N", "1: power is cut while the doors are open."},
+    {"doorapplybrake", kHandles, "mode", "N",
+     "While the doors are open: 1 holds the full service brake, 2 the emergency brake. Any other value: no brake."},
+    {"tractioninterlock", kHandles, "switch", "N",
+     "1: after any brake application power stays off until the driver returns the power handle to 0."},
+    {"neutralrvrbrake", kHandles, "mode", "N",
+     "0: off. 1: the reverser in neutral holds the full service brake. Any other value: it holds the emergency "
+     "brake."},
+    {"reversercontrol", kHandles, "mode", "N",
+     "1: while the train moves, reverser moves to forward or backward are ignored. 2: such a move forces neutral "
+     "until the next start. Any other value: no restriction."},
+    {"reverserindex", kHandles, "panel slot", "P", "Shows the driver's reverser handle: 1 forward, 0 neutral, 2 backward."},
+    {"effectivervrindex", kHandles, "panel slot", "P",
+     "Shows the reverser the train obeys: 1 forward, 0 neutral, 2 backward."},
+    {"reminderindicator", kPower, "panel slot", "P", "1 while the power-cut reminder is set."},
+    {"reminderkey", kPower, "key number", "K", "The key that sets and clears the power-cut reminder (which holds power at 0)."},
+    {"wiperindex", kWipers, "panel slot", "P", "The wiper blade position, 0 to 100; -1 switches the wiper off (rain still falls)."},
+    {"wiperrate", kWipers, "ms", "N", "Time for one stroke of the blade across its 100 steps."},
+    {"wiperholdposition", kWipers, "position", "N", "Rest position of the blade, 0 to 100."},
+    {"wiperdelay", kWipers, "ms", "N", "Pause at the rest position in intermittent mode; 0: no intermittent mode."},
+    {"wiperonkey", kWipers, "key number", "K", "The key that steps the wiper mode up (off, intermittent, continuous)."},
+    {"wiperoffkey", kWipers, "key number", "K", "The key that steps the wiper mode down."},
+    {"wipersound", kWipers, "sound slot", "SN",
+     "1st: played once when the blade leaves its rest position. A 2nd number, of any value, makes it play at "
+     "every turn too."},
+    {"dropstartindex", kWipers, "panel slot", "P", "The panel slot of the first rain drop; the drops take consecutive slots."},
+    {"numberofdrops", kWipers, "count", "N", "Number of rain drops, 0 to 256; 0 switches the drops off."},
+    {"dropsound", kWipers, "sound slot", "SN",
+     "1st: played once at each drop. 2nd, optional: the number of consecutive sound slots from the 1st among which "
+     "one is chosen at random."},
+    {"travelmetermode", kCab, "mode", "N", "-1: no travel meter. 1: it counts miles. Any other value: kilometres."},
+    {"travelmeter100", kCab, "panel slot", "P", "The travel meter's hundreds digit."},
+    {"travelmeter10", kCab, "panel slot", "P", "The travel meter's tens digit."},
+    {"travelmeter1", kCab, "panel slot", "P", "The travel meter's units digit."},
+    {"travelmeter01", kCab, "panel slot", "P", "The travel meter's tenths digit."},
+    {"travelmeter001", kCab, "panel slot", "P", "The travel meter's hundredths digit."},
+    {"traction", kTraction, "mode", "N",
+     "The traction model. 2: diesel. 1: steam. Any other value: none (only heating by power notch and the "
+     "ammeter)."},
+    {"automatic", kTraction, "key number", "K",
+     "The key that toggles automatic mode: the automatic gearbox of the diesel, the automatic cut-off and "
+     "injector of the steam model."},
+    {"automaticindicator", kTraction, "panel slot", "P", "1 while automatic mode is on."},
+    {"ammeter", kTraction, "panel slot", "P", "The ammeter."},
+    {"ammetervalues", kTraction, "value", "N*",
+     "The ammeter's value for power notch 0, 1, 2, ...; notches beyond the list use the last number."},
+    {"fuelconsumption", kDiesel, "amount", "N*",
+     "Fuel used per second at power notch 0, 1, 2, ...; a first number of 0 or less switches consumption off."},
+    {"fuelcapacity", kTraction, "amount", "N", "Capacity of the fuel (or water) store: the most that filling puts in."},
+    {"fuelstartamount", kTraction, "amount", "N", "Amount in the store at the start."},
+    {"fuelfillspeed", kTraction, "amount", "N", "Amount added per second while filling."},
+    {"fuelindicator", kTraction, "panel slot", "PN",
+     "1st: shows the amount in the store. 2nd, optional: a low-fuel threshold in percent that turns the diesel's "
+     "indicator into a low-fuel lamp."},
+    {"gearratios", kDiesel, "per mille per km/h", "N*",
+     "One number per gear: engine speed (per mille of the maximum) per km/h. The count of numbers is the number "
+     "of gears; a first number of 0 or less switches the gears off."},
+    {"gearfadeinrange", kDiesel, "per mille", "N*",
+     "One number per gear: the engine speed below which the gear's power rises from 0 to full."},
+    {"gearfadeoutrange", kDiesel, "per mille", "N*",
+     "One number per gear: the width of the band below the maximum engine speed in which the gear's power falls "
+     "to 0."},
+    {"gearindicator", kDiesel, "panel slot", "P", "Shows the current gear (0 neutral)."},
+    {"gearupkey", kDiesel, "key number", "K", "The key that changes up a gear."},
+    {"geardownkey", kDiesel, "key number", "K", "The key that changes down a gear."},
+    {"gearchangesound", kDiesel, "sound slot", "SS",
+     "1st: played once at an up-change, or at every change when there is no 2nd. 2nd, optional: played once at "
+     "a down-change."},
+    {"tachometer", kDiesel, "panel slot", "P", "Shows the engine speed in per mille, 0 while the fuel store is empty."},
+    {"heatingpart", kTraction, "mode", "N",
+     "1: the engine heats by power notch. 2: by engine load (diesel only). Any other value: no heating."},
+    {"heatingrate", kTraction, "per second", "N*",
+     "Temperature change per second, one number per power notch (heatingpart 1) or per engine load step "
+     "(heatingpart 2)."},
+    {"overheatwarn", kTraction, "temperature", "N", "At and above this temperature the overheat lamp and alarm come on."},
+    {"overheat", kTraction, "temperature", "N", "At and above this temperature the overheat result applies."},
+    {"overheatresult", kTraction, "switch", "N", "1: overheating cuts power until the next start."},
+    {"thermometer", kTraction, "panel slot", "P", "Shows the engine temperature."},
+    {"overheatindicator", kTraction, "panel slot", "P", "1 at and above overheatwarn."},
+    {"overheatalarm", kTraction, "sound slot", "S", "Looped at and above overheatwarn."},
+    {"cutoffmax", kSteam, "cut-off", "N",
+     "The highest cut-off, and the best forward cut-off at low speed (up to cutoffratiobase)."},
+    {"cutoffmin", kSteam, "cut-off", "N", "The lowest cut-off, and the best reverse cut-off at low speed."},
+    {"cutoffineffective", kSteam, "cut-off", "N",
+     "Half-width of the neutral band: a cut-off within it gives no power and leaves the train in neutral."},
+    {"cutoffratiobase", kSteam, "km/h", "N", "Speed up to which the best cut-off stays at cutoffmax (or cutoffmin)."},
+    {"cutoffratio", kSteam, "tenths per km/h", "N",
+     "How fast the best cut-off moves toward 0 above cutoffratiobase, in tenths of a cut-off unit per km/h."},
+    {"cutoffdeviation", kSteam, "cut-off", "N",
+     "Distance from the best cut-off that costs one power notch; 0 makes every cut-off act as neutral."},
+    {"cutoffincreasekey", kSteam, "key number", "K", "The key that raises the cut-off by 1."},
+    {"cutoffdecreasekey", kSteam, "key number", "K", "The key that lowers the cut-off by 1."},
+    {"cutoffchangespeed", kSteam, "ms", "N", "The shortest time between two cut-off changes while a key is held."},
+    {"cutoffindicator", kSteam, "panel slot", "P", "Shows the cut-off."},
+    {"regulatorpressureuse", kSteam, "pressure per second", "N",
+     "Steam used per second with the regulator full open, full cut-off and the train at a stand."},
+    {"boilermaxpressure", kSteam, "pressure", "N",
+     "Boiler pressure at the start; at it the boiler gives full power. The blow-off valve closes below it."},
+    {"boilerminpressure", kSteam, "pressure", "N", "At and below this pressure the boiler gives no power."},
+    {"boilerblowoffpressure", kSteam, "pressure", "N", "Above this pressure the blow-off valve opens."},
+    {"boilerpressureindicator", kSteam, "panel slot", "P", "Shows the boiler pressure."},
+    {"boilermaxwaterlevel", kSteam, "water", "N",
+     "Water level at the start; the injector feeds only below it, the automatic injector works between 1/8 and "
+     "1/4 of it."},
+    {"boilerwatertosteamrate", kSteam, "water per minute", "N", "Water turned into pressure per minute."},
+    {"boilerwaterlevelindicator", kSteam, "panel slot", "P", "Shows the boiler water level."},
+    {"injectorrate", kSteam, "water per tick", "N",
+     "Water moved per injector tick from the tender (the fuel store) into the boiler; a quarter of it is taken "
+     "from the pressure."},
+    {"injectorindicator", kSteam, "panel slot", "P", "1 while the injector is on."},
+    {"injectortogglekey", kSteam, "key number", "K", "The key that switches the injector on and off."},
+    {"doorindicator", kCab, "panel slot", "PP",
+     "1st: the lamp for doors released on the left (side -1). 2nd, optional: the lamp for the right (side 1). "
+     "Both light for both sides."},
+    {"klaxonindicator", kCab, "panel slot", "PNN",
+     "1st: the klaxon lamp. 2nd: how long in ms it stays lit after horn 0. 3rd: the same after horn 1. Without a "
+     "2nd number the lamp never lights."},
+    {"gearloopsound", kDiesel, "sound slot", "SN",
+     "1st: the gear loop sound. 2nd: delay in ms after a gear change before it plays again. Without a 2nd number "
+     "it is never written."},
+    {"fuelfillindicator", kTraction, "panel slot", "P", "1 while filling is possible: inside a filling zone and at a stand."},
+    {"customindicators", kCab, "pairs", "KP*",
+     "Pairs of key number and panel slot: each key toggles its lamp. A last number without a partner is "
+     "ignored."},
+    {"wiperindicator", kWipers, "panel slot", "P", "Shows the wiper mode: 0 off, 1 intermittent, 2 continuous."},
+    {"pzb90", kPzb, "switch", "N", "1 switches PZB90 on (only the value 1 does)."},
+    {"pzb90bluelamp", kPzb, "panel slot", "PN",
+     "1st: the blue lamp (steady when all is well, flashing while a restriction is monitored). 2nd, optional: its "
+     "flash period in ms."},
+    {"pzb90yellowlamp", kPzb, "panel slot", "P", "The yellow lamp, lit after a warning magnet."},
+    {"pzb90redlamp", kPzb, "panel slot", "P", "The red lamp, lit during a PZB emergency brake."},
+    {"pzb90key", kPzb, "key number", "K",
+     "The PZB key: activates the system at the start, acknowledges a warning magnet, and releases an emergency "
+     "brake at a stand."},
+    {"pzb90sound", kPzb, "sound slot", "S", "The PZB chime (played once) and the emergency alarm (looped)."},
+    {"speedselectorkey", kSelector, "key number", "K",
+     "The speed selector key; -1 switches the selector off and the power handle acts directly."},
+    {"speedselectorspeeds", kSelector, "km/h", "N*",
+     "Target speed for each power notch, from notch 0 (which is not used); notches beyond the list use the last "
+     "number."},
+};
+
+constexpr KeyInfo kCabMode = {
+    "cabmode", kCab, "key number", "KPP",
+    "Not a table key: the cab reads it from the other lines of the file. 1st: the key that switches the cab mode. "
+    "2nd and 3rd: the panel slots of the two cab mode lamps."};
+
+}  // namespace
+
+const KeyInfo* KeyInfos() { return kKeys; }
+int KeyInfoCount() { return static_cast<int>(sizeof kKeys / sizeof kKeys[0]); }
+const char* const* KeyGroups() { return kGroups; }
+int KeyGroupCount() { return static_cast<int>(sizeof kGroups / sizeof kGroups[0]); }
+const KeyInfo& CabModeInfo() { return kCabMode; }
+
+char ValueRole(const KeyInfo& info, int n) {
+    const size_t length = std::strlen(info.pattern);
+    const bool repeats = length > 1 && info.pattern[length - 1] == '*';
+    const size_t period = repeats ? length - 1 : length;
+    if (n < 0) return 'N';
+    const size_t i = static_cast<size_t>(n);
+    if (i < period) return info.pattern[i];
+    return repeats ? info.pattern[i % period] : 'N';
+}
