@@ -52,7 +52,9 @@ constexpr KeyInfo kKeys[] = {
     {"tpwswarningsound", kTpws, "sound slot", "S", "The TPWS alarm, looped from a trip until the reset key."},
     {"tpwsresetkey", kTpws, "key number", "K",
      "The key that resets the TPWS after a trip. By default it is the same key as the AWS acknowledgement."},
-    {"tpwsoverridekey", kTpws, "key number", "K", "The key that lets the train pass one train stop at danger."},
+    {"tpwsoverridekey", kTpws, "key number", "K",
+     "The key that starts (or cancels) a train-stop override, which lets the train pass one train stop at "
+     "danger."},
     {"tpwsstopdelay", kTpws, "s", "N", "How long the train must stand after a trip before the TPWS brake can come off."},
     {"tpwsoverridelifetime", kTpws, "s", "N", "How long a train-stop override stays armed."},
     {"tpwsbrakecancel", kTpws, "mode", "N",
@@ -72,7 +74,9 @@ constexpr KeyInfo kKeys[] = {
     {"vigilance", kVigilance, "switch", "N", "Any value other than 0 switches the vigilance device on."},
     {"vigilancelamp", kVigilance, "panel slot", "P", "The vigilance lamp, lit when the driver must respond."},
     {"vigilancealarm", kVigilance, "sound slot", "S", "The vigilance alarm, looped after the first delay."},
-    {"vigilancekey", kVigilance, "key number", "K", "The key that resets the vigilance device."},
+    {"vigilancekey", kVigilance, "key number", "K",
+     "The key that resets the vigilance device and, once it has braked, releases the brake (at a stand unless "
+     "vigilancecancellable is 1)."},
     {"vigilanceinterval", kVigilance, "ms", "N*",
      "Time without driver activity before the lamp lights; one number per power notch (notch 0 first), notches "
      "beyond the list use the last number."},
@@ -91,8 +95,8 @@ constexpr KeyInfo kKeys[] = {
      "0: power gaps are off. 2: any pickup in a gap cuts power. 3: power is cut when all pickups are in gaps "
      "and restored when none is. Any other value: power is limited in proportion to the pickups in gaps."},
     {"powerpickuppoints", kPower, "m", "N*",
-     "One offset in metres per current pickup, from the train's reference point; the count of numbers is the "
-     "number of pickups."},
+     "One offset per current pickup: its distance in metres back from the point whose location the simulator "
+     "reports; the count of numbers is the number of pickups."},
     {"powerindicator", kPower, "panel slot", "P", "1 while the train has power, 0 while it is in a gap."},
     {"doorpowerlock", kHandles, "switch", "N", "1: power is cut while the doors are open."},
     {"doorapplybrake", kHandles, "mode", "N",
@@ -125,11 +129,16 @@ constexpr KeyInfo kKeys[] = {
      "1st: played once at each drop. 2nd, optional: the number of consecutive sound slots from the 1st among which "
      "one is chosen at random."},
     {"travelmetermode", kCab, "mode", "N", "-1: no travel meter. 1: it counts miles. Any other value: kilometres."},
-    {"travelmeter100", kCab, "panel slot", "P", "The travel meter's hundreds digit."},
-    {"travelmeter10", kCab, "panel slot", "P", "The travel meter's tens digit."},
-    {"travelmeter1", kCab, "panel slot", "P", "The travel meter's units digit."},
-    {"travelmeter01", kCab, "panel slot", "P", "The travel meter's tenths digit."},
-    {"travelmeter001", kCab, "panel slot", "P", "The travel meter's hundredths digit."},
+    {"travelmeter100", kCab, "panel slot", "P",
+     "The distance run in hundreds of kilometres (or miles), as a whole number not reduced to one digit."},
+    {"travelmeter10", kCab, "panel slot", "P",
+     "The distance run in tens of kilometres (or miles), not reduced to one digit."},
+    {"travelmeter1", kCab, "panel slot", "P",
+     "The distance run in whole kilometres (or miles), not reduced to one digit."},
+    {"travelmeter01", kCab, "panel slot", "P",
+     "The distance run in tenths, not reduced to one digit (1.23 km shows 12)."},
+    {"travelmeter001", kCab, "panel slot", "P",
+     "The distance run in hundredths, not reduced to one digit (1.23 km shows 123)."},
     {"traction", kTraction, "mode", "N",
      "The traction model. 2: diesel. 1: steam. Any other value: none (only heating by power notch and the "
      "ammeter)."},
@@ -139,9 +148,11 @@ constexpr KeyInfo kKeys[] = {
     {"automaticindicator", kTraction, "panel slot", "P", "1 while automatic mode is on."},
     {"ammeter", kTraction, "panel slot", "P", "The ammeter."},
     {"ammetervalues", kTraction, "value", "N*",
-     "The ammeter's value for power notch 0, 1, 2, ...; notches beyond the list use the last number."},
+     "The ammeter's value for the power notch the train takes, 0, 1, 2, ...; notches beyond the list use the last "
+     "number. The ammeter shows 0 while the brake is applied or the reverser is in neutral."},
     {"fuelconsumption", kDiesel, "amount", "N*",
-     "Fuel used per second at power notch 0, 1, 2, ...; a first number of 0 or less switches consumption off."},
+     "Fuel used per second at the power notch the train takes, 0, 1, 2, ... (the 1st number, idling, also "
+     "while braking or in neutral); a first number of 0 or less switches consumption off."},
     {"fuelcapacity", kTraction, "amount", "N", "Capacity of the fuel (or water) store: the most that filling puts in."},
     {"fuelstartamount", kTraction, "amount", "N", "Amount in the store at the start."},
     {"fuelfillspeed", kTraction, "amount", "N", "Amount added per second while filling."},
@@ -186,7 +197,9 @@ constexpr KeyInfo kKeys[] = {
      "Distance from the best cut-off that costs one power notch; 0 makes every cut-off act as neutral."},
     {"cutoffincreasekey", kSteam, "key number", "K", "The key that raises the cut-off by 1."},
     {"cutoffdecreasekey", kSteam, "key number", "K", "The key that lowers the cut-off by 1."},
-    {"cutoffchangespeed", kSteam, "ms", "N", "The shortest time between two cut-off changes while a key is held."},
+    {"cutoffchangespeed", kSteam, "ms", "N",
+     "The shortest time between two cut-off changes: a cut-off key pressed sooner after the last key press of "
+     "any kind is ignored."},
     {"cutoffindicator", kSteam, "panel slot", "P", "Shows the cut-off."},
     {"regulatorpressureuse", kSteam, "pressure per second", "N",
      "Steam used per second with the regulator full open, full cut-off and the train at a stand."},
@@ -221,8 +234,8 @@ constexpr KeyInfo kKeys[] = {
     {"wiperindicator", kWipers, "panel slot", "P", "Shows the wiper mode: 0 off, 1 intermittent, 2 continuous."},
     {"pzb90", kPzb, "switch", "N", "1 switches PZB90 on (only the value 1 does)."},
     {"pzb90bluelamp", kPzb, "panel slot", "PN",
-     "1st: the blue lamp (steady when all is well, flashing while a restriction is monitored). 2nd, optional: its "
-     "flash period in ms."},
+     "1st: the blue lamp (steady when all is well; flashing until the system is activated, after a warning "
+     "magnet and during an emergency). 2nd, optional: its flash period in ms."},
     {"pzb90yellowlamp", kPzb, "panel slot", "P", "The yellow lamp, lit after a warning magnet."},
     {"pzb90redlamp", kPzb, "panel slot", "P", "The red lamp, lit during a PZB emergency brake."},
     {"pzb90key", kPzb, "key number", "K",
@@ -230,7 +243,8 @@ constexpr KeyInfo kKeys[] = {
      "brake at a stand."},
     {"pzb90sound", kPzb, "sound slot", "S", "The PZB chime (played once) and the emergency alarm (looped)."},
     {"speedselectorkey", kSelector, "key number", "K",
-     "The speed selector key; -1 switches the selector off and the power handle acts directly."},
+     "The speed selector key: while it is held, power is applied at the handle's notch until the notch's target "
+     "speed is reached. -1 switches the selector off and the power handle acts directly."},
     {"speedselectorspeeds", kSelector, "km/h", "N*",
      "Target speed for each power notch, from notch 0 (which is not used); notches beyond the list use the last "
      "number."},
