@@ -309,6 +309,30 @@ TEST(RunHost, ArraysReportsAndPlayedOnceSounds) {
     EXPECT_NE(frames[5].find("panel[4]=7"), std::string::npos) << out;
 }
 
+// A sound played once is marked where each play starts, not drawn on as a band until the
+// next write: the host's "continue" only says the sound may still be playing.
+TEST_F(RunTool, ChartMarksEachPlayOfASoundPlayedOnce) {
+    const std::string folder = FreshFolder("probe-chart");
+    WriteFile(folder + "/probe.scn",
+              "label sound 5 \"chime\"\nstep 100\ninitialize 0\nrun 1000\nkey 1\nrun 3000\nkey 1\nrun 3000\n");
+    std::string out;
+    ASSERT_EQ(RunCommand(Quoted(FOOTPLATE_RUN) + " --plugin " + Quoted(PROBE_PLUGIN) + " --svg " +
+                             Quoted(folder + "/chart.svg") + " " + Quoted(folder + "/probe.scn"),
+                         out),
+              0)
+        << out;
+    const std::string svg = ReadWhole(folder + "/chart.svg");
+    size_t marks = 0;
+    for (size_t at = svg.find("fill=\"#4a78c2\""); at != std::string::npos; at = svg.find("fill=\"#4a78c2\"", at + 1)) {
+        ++marks;
+        const size_t rect = svg.rfind("<rect", at);
+        const size_t width = svg.find("width=\"", rect) + 7;
+        EXPECT_LT(std::stod(svg.substr(width)), 20.0) << "a mark, not a band";
+    }
+    EXPECT_EQ(marks, 2u);
+    EXPECT_EQ(svg.find(">once<"), std::string::npos);
+}
+
 TEST_F(RunTool, ScriptedScenarioErrorsGiveStatusTwo) {
     EXPECT_EQ(run("initialize 0\nstep 0\n", ""), 2);
     EXPECT_NE(out_.find("line 3: step must be at least 1 ms"), std::string::npos) << out_;

@@ -264,11 +264,12 @@ bool WriteSvg(const Recording& recording, const Scenario& scenario, const std::s
             << "</text>\n";
         return top;
     };
-    auto shade = [&](double top, size_t from, size_t to, const char* colour, const std::string& text) {
+    auto shade = [&](double top, size_t from, size_t to, const char* colour, const std::string& text,
+                     double minWidth = 1.0) {
         const double x0 = x.at(xValue(from));
         const double x1 = to < frames.size() ? x.at(xValue(to)) : x.at(xValue(frames.size() - 1));
         const double left = std::min(x0, x1);
-        const double width = std::max(1.0, std::fabs(x1 - x0));
+        const double width = std::max(minWidth, std::fabs(x1 - x0));
         svg << "<rect x=\"" << fixed(left, 1) << "\" y=\"" << top + 3 << "\" width=\"" << fixed(width, 1)
             << "\" height=\"" << kBandHeight - 6 << "\" fill=\"" << colour << "\"/>";
         if (!text.empty() && width > 8.0 * static_cast<double>(text.size())) {
@@ -319,10 +320,17 @@ bool WriteSvg(const Recording& recording, const Scenario& scenario, const std::s
                 gauge(bandTopY, values);
             } else if (band.sound) {
                 runs(bandTopY, [&](size_t i) { return values[i]; }, [](int32_t v, std::string& text) -> const char* {
-                    if (v == kSoundStop) return nullptr;
-                    text = v == 0 ? "loop" : v == 1 || v == 2 ? "once" : std::to_string(v);
-                    return v == 0 ? "#8fb3e8" : "#c9dbf5";
+                    if (v == kSoundStop || v == 1 || v == 2) return nullptr;
+                    text = v == 0 ? "loop" : std::to_string(v);
+                    return "#8fb3e8";
                 });
+                // A sound played once is marked where it starts: how long it plays is the host's
+                // affair, so a band up to the next write would claim a sound that is long over.
+                for (const SlotChange& change : recording.changes) {
+                    if (change.sound && change.index == band.index && change.value == 1 && change.frame < frames.size()) {
+                        shade(bandTopY, change.frame, change.frame + 1, "#4a78c2", "", 4.0);
+                    }
+                }
             } else {
                 runs(bandTopY, [&](size_t i) { return values[i]; }, [](int32_t v, std::string& text) -> const char* {
                     if (v == 0) return nullptr;
