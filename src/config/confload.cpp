@@ -18,6 +18,12 @@ constexpr const char* commands[opt::count] = {
 #undef FOOTPLATE_KEY_TEXT
 };
 
+constexpr size_t keyLengths[opt::count] = {
+#define FOOTPLATE_KEY_LENGTH(name, dflt) sizeof(#name "=") - 1,
+    FOOTPLATE_KEYS(FOOTPLATE_KEY_LENGTH)
+#undef FOOTPLATE_KEY_LENGTH
+};
+
 constexpr int32_t defaults[opt::count] = {
 #define FOOTPLATE_KEY_DEFAULT(name, dflt) dflt,
     FOOTPLATE_KEYS(FOOTPLATE_KEY_DEFAULT)
@@ -155,9 +161,11 @@ const DICTIONARY_ENTRY* FirstDictionaryEntry() { return dictionary; }
 LineResult ApplyConfigLine(char* line) {
     if (line[0] == ';') return {LineKind::Comment, -1, nullptr};
     for (int i = 0; i < opt::count; ++i) {
-        const size_t length = std::strlen(commands[i]);
-        if (std::strncmp(line, commands[i], length) == 0) {
-            ReadValueList(gOpts[i], line + length);
+        // Most keys differ from the line in its first letter; checking that first keeps a
+        // restart with a long file cheap.
+        if (line[0] != commands[i][0]) continue;
+        if (std::strncmp(line, commands[i], keyLengths[i]) == 0) {
+            ReadValueList(gOpts[i], line + keyLengths[i]);
             return {LineKind::Key, i, &gOpts[i]};
         }
     }
