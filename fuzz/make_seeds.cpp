@@ -2,7 +2,10 @@
 // heaviest cabs, and files made of one extreme value for every key) and host scripts
 // that replay what drivers and routes do, and what no sane host should.
 //
-//   make_seeds FUZZ_DIR EXAMPLES_DIR   (writes FUZZ_DIR/corpus/config and corpus/host)
+//   make_seeds FUZZ_DIR EXAMPLES_DIR
+//
+// writes FUZZ_DIR/corpus/config, FUZZ_DIR/corpus/host and FUZZ_DIR/config.dict, the
+// dictionary that lets fuzz_config splice whole key names and boundary numbers.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -52,6 +55,19 @@ std::string readerEdges() {
     text += " ;=5\nAWSDELAY=7\nawsdelay =8\n=9\nnokey\n";
     text += "wiperindex=21\n\nsystem=2\n";
     text += "traction=2";
+    return text;
+}
+
+// libFuzzer dictionary: every key text, the dictionary key, the separators and the
+// numbers at the edges of slots, notches and int32.
+std::string dictionary() {
+    std::string text = "# written by make_seeds\n";
+    for (int i = 0; i < opt::count; ++i) text += "key" + std::to_string(i) + "=\"" + KeyText(i) + "\"\n";
+    text += "cabmode=\"cabmode=\"\n";
+    const char* const tokens[] = {"255", "256", "-1", "-2", "0", "1000", "1001", "2147483647", "-2147483648",
+                                  "4294967296", "99999999999", ",", " ", ", ", "\\x0d\\x0a", "\\x0a", "\\x0a\\x0a", ";"};
+    int n = 0;
+    for (const char* token : tokens) text += "token" + std::to_string(n++) + "=\"" + token + "\"\n";
     return text;
 }
 
@@ -223,6 +239,10 @@ int main(int argc, char** argv) {
     config("every-key-max", everyKey("2147483647"));
     config("every-key-min", everyKey("-2147483648"));
     config("every-key-list", everyKey("3,0,-1,2147483647"));
+    config("every-key-255", everyKey("255"));
+    config("every-key-256", everyKey("256"));
+    config("every-key-1000", everyKey("1000,256,255"));
+    ok = writeFile(fs::path(argv[1]) / "config.dict", dictionary()) && ok;
 
     Sessions sessions{hostDir};
     hostSeeds(sessions);
