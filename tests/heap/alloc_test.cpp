@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "config/confload.h"
 #include "configs.h"
 #include "heap_count.h"
 #include "inproc.h"
@@ -16,6 +17,9 @@ uint64_t allocationsOverLongRun(const std::string& config) {
     if (!inproc::UseConfig(config)) return ~0ull;
     inproc::Cab cab;
     cab.Boot();
+    // The file was read: the run below is the heavy one it is meant to be.
+    EXPECT_EQ(Option(opt::numberofdrops), 256);
+    EXPECT_EQ(Option(opt::powergapbehaviour), 1);
     inproc::SetOff(cab);
     uint64_t total = 0;
     uint32_t frame = 0;
