@@ -18,6 +18,12 @@ constexpr const char* commands[opt::count] = {
 #undef FOOTPLATE_KEY_TEXT
 };
 
+constexpr size_t keyLengths[opt::count] = {
+#define FOOTPLATE_KEY_LENGTH(name, dflt) sizeof(#name "=") - 1,
+    FOOTPLATE_KEYS(FOOTPLATE_KEY_LENGTH)
+#undef FOOTPLATE_KEY_LENGTH
+};
+
 constexpr int32_t defaults[opt::count] = {
 #define FOOTPLATE_KEY_DEFAULT(name, dflt) dflt,
     FOOTPLATE_KEYS(FOOTPLATE_KEY_DEFAULT)
@@ -152,7 +158,10 @@ const DICTIONARY_ENTRY* FirstDictionaryEntry() { return dictionary; }
 
 int MatchKey(const char* line) {
     for (int i = 0; i < opt::count; ++i) {
-        if (std::strncmp(line, commands[i], std::strlen(commands[i])) == 0) return i;
+        // Most keys differ from the line in its first letter; checking that first keeps a
+        // restart with a long file cheap.
+        if (line[0] != commands[i][0]) continue;
+        if (std::strncmp(line, commands[i], keyLengths[i]) == 0) return i;
     }
     return -1;
 }
@@ -160,7 +169,7 @@ int MatchKey(const char* line) {
 LineResult ApplyConfigLine(char* line) {
     if (line[0] == ';') return {LineKind::Comment, -1, nullptr};
     if (const int key = MatchKey(line); key >= 0) {
-        ReadValueList(gOpts[key], line + std::strlen(commands[key]));
+        ReadValueList(gOpts[key], line + keyLengths[key]);
         return {LineKind::Key, key, &gOpts[key]};
     }
     char* equals = std::strchr(line, '=');

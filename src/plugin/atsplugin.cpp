@@ -1,6 +1,7 @@
 // The exported host interface and the fixed order in which the subsystems run.
 #include "plugin/atsplugin.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "cab/misc.h"
@@ -32,6 +33,11 @@ void doorInterlocks(bool open) {
     }
 }
 
+// No vehicle comes near a thousand notches. Keeping the host's counts within that range
+// means no notch arithmetic anywhere (the emergency notch is brakeNotches + 1) can
+// overflow, and the per-notch tables stay small whatever a host sends.
+constexpr int32_t kMostNotches = 1000;
+
 }  // namespace
 
 ATS_API(void) Load() {
@@ -59,7 +65,11 @@ ATS_API(void) Dispose() {
 
 ATS_API(int32_t) GetPluginVersion() { return kPluginVersion; }
 
-ATS_API(void) SetVehicleSpec(ATS_VEHICLESPEC spec) { gTrainspecs = spec; }
+ATS_API(void) SetVehicleSpec(ATS_VEHICLESPEC spec) {
+    gTrainspecs = spec;
+    gTrainspecs.brakeNotches = std::clamp(spec.brakeNotches, 0, kMostNotches);
+    gTrainspecs.powerNotches = std::clamp(spec.powerNotches, 0, kMostNotches);
+}
 
 ATS_API(void) Initialize(int32_t brakeMode) {
     // Until the next frame every write lands in the reserves, which that frame copies over.
