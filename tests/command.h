@@ -1,7 +1,9 @@
 // Runs one of our programs as an author would and captures what it prints.
 #pragma once
 
+#if !defined(_WIN32)
 #include <sys/wait.h>
+#endif
 
 #include <cstdio>
 #include <fstream>
@@ -11,12 +13,20 @@
 // The command's standard output in out; its exit status, or -1 when it did not exit normally.
 inline int RunCommand(const std::string& command, std::string& out) {
     out.clear();
+#if defined(_WIN32)
+    FILE* pipe = ::_popen(command.c_str(), "r");
+#else
     FILE* pipe = ::popen(command.c_str(), "r");
+#endif
     if (pipe == nullptr) return -1;
     char buffer[4096];
     for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+#if defined(_WIN32)
+    return ::_pclose(pipe);
+#else
     const int status = ::pclose(pipe);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
 }
 
 inline std::string ReadWhole(const std::string& path) {

@@ -1,4 +1,5 @@
 // Power gaps followed pickup by pickup, and the power-cut reminder.
+#include "command.h"
 #include "plugin_fixture.h"
 
 #include <cstdio>
@@ -104,12 +105,8 @@ TEST_F(PowerControlTest, ReversingAndIgnoredBeacons) {
 TEST(ThirdRailExample, CrossesTheGapWithPowerCutWhileBothShoesAreOff) {
     const std::string command = std::string("\"") + FOOTPLATE_RUN + "\" \"" + FOOTPLATE_SOURCE_DIR +
                                 "/examples/third_rail.scn\" 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
     std::string output;
-    char block[4096];
-    for (size_t n; (n = std::fread(block, 1, sizeof block, pipe)) > 0;) output.append(block, n);
-    EXPECT_EQ(::pclose(pipe), 0) << output;
+    EXPECT_EQ(RunCommand(command, output), 0) << output;
     const size_t cut = output.find("power  0  reverser  1 panel[20]=0");
     ASSERT_NE(cut, std::string::npos) << output;
     EXPECT_NE(output.find("power  4  reverser  1 panel[20]=1", cut), std::string::npos) << output;

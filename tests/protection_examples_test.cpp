@@ -5,17 +5,15 @@
 #include <cstdio>
 #include <string>
 
+#include "command.h"
+
 namespace {
 
 std::string RunScenario(const std::string& name) {
     const std::string command =
         std::string(FOOTPLATE_RUN) + " " + FOOTPLATE_SOURCE_DIR + "/examples/" + name + " 2>&1";
     std::string output;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return output;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-    ::pclose(pipe);
+    RunCommand(command, output);
     return output;
 }
 
