@@ -50,6 +50,30 @@ TEST_F(TrainControlTest, DriverHandlesPassThroughAndCountedDemandsAddUp) {
     EXPECT_EQ(out.constantSpeed, 0);
 }
 
+TEST_F(TrainControlTest, DoorCloseWithoutAnOpeningWithdrawsNothing) {
+    Start("doorapplybrake=2\ndoorpowerlock=1\n");
+    api().DoorClose();  // hosts report closed doors at the start
+    drive(3, 0, 1);
+    api().DoorOpen();
+    Frame(200);
+    EXPECT_EQ(out.brake, 9);
+    EXPECT_EQ(out.power, 0);
+    api().DoorClose();
+    Frame(300);
+    EXPECT_EQ(out.brake, 0);
+    EXPECT_EQ(out.power, 3);
+
+    // A restart with the doors open drops their demands; the closing after it takes
+    // nothing from the next opening.
+    api().DoorOpen();
+    api().Initialize(2);
+    drive(3, 0, 1, 400);
+    api().DoorClose();
+    api().DoorOpen();
+    Frame(500);
+    EXPECT_EQ(out.brake, 9);
+}
+
 TEST_F(TrainControlTest, DoorOptionsOtherThanOneAndTwoDoNothing) {
     Start("doorapplybrake=3\ndoorpowerlock=2\n");
     drive(4, 0, 1);

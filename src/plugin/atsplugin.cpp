@@ -23,14 +23,23 @@ void copyReserve(int32_t* target, const int32_t* reserve) {
     std::memcpy(target, reserve, sizeof(int32_t) * kSlotCount);
 }
 
+// Door interlock demands held: one set per DoorOpen, taken back by a DoorClose. A close
+// with none held (hosts report closed doors at a start) must not withdraw the demands of
+// other sources, nor leave a later opening without its brake.
+int doorDemandsHeld = 0;
+int32_t doorBrakeNotch = 0;  // the notch placed, withdrawn as placed
+
 // The doors' interlocks: power cut and brake while the doors are open.
 void doorInterlocks(bool open) {
-    if (Option(opt::doorpowerlock) == 1) OperatePower(0, open);
-    if (Option(opt::doorapplybrake) == 1) {
-        OperateBrake(gTrainspecs.brakeNotches, open);
-    } else if (Option(opt::doorapplybrake) == 2) {
-        OperateBrake(gTrainspecs.brakeNotches + 1, open);
+    if (open) {
+        ++doorDemandsHeld;
+        doorBrakeNotch = Option(opt::doorapplybrake) == 1 ? gTrainspecs.brakeNotches : gTrainspecs.brakeNotches + 1;
+    } else {
+        if (doorDemandsHeld == 0) return;
+        --doorDemandsHeld;
     }
+    if (Option(opt::doorpowerlock) == 1) OperatePower(0, open);
+    if (Option(opt::doorapplybrake) == 1 || Option(opt::doorapplybrake) == 2) OperateBrake(doorBrakeNotch, open);
 }
 
 // No vehicle comes near a thousand notches. Keeping the host's counts within that range
@@ -80,6 +89,7 @@ ATS_API(void) Initialize(int32_t brakeMode) {
     LoadConfig();
     DestroyTrainControl();
     InitTrainControl(brakeMode);
+    doorDemandsHeld = 0;  // every demand was dropped with the old counters
     DestroyPowerControl();
     InitPowerControl();
     DestroyWindshield();
