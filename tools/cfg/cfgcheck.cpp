@@ -290,8 +290,8 @@ struct Checker {
             const char c = scan.stop;
             std::string what = c == '\r' ? std::string("a CR") : c == '\t' ? std::string("a tab")
                                                                           : "'" + std::string(1, c) + "'";
-            std::string why = "the values are cut short by " + what + ": the rest of the line (\"" + shown(scan.rest) +
-                              "\") is ignored";
+            std::string why = "the values are cut short by " + what + ": \"" + shown(std::string(1, c) + scan.rest) +
+                              "\" is ignored";
             if (c == '+') why += "; write numbers without '+'";
             if (c == '.') why += "; the plugin reads whole numbers only";
             if (c == ';') why += "; a comment cannot follow the values";
