@@ -485,4 +485,38 @@ TEST_F(BrSafetyTest, DefaultKeysAcknowledgeAndResetTogether) {
     EXPECT_EQ(out.brake, 0);
 }
 
+TEST_F(BrSafetyTest, WarningMagnetWhileBrakingRewritesTheWarningOnly) {
+    Start(Config("system=1\nawsindicatorappear=1\n"));
+    UnacknowledgedWarning(1000, 80.0f);
+    panel[kAwsLamp] = 7;
+    sound[kHorn] = 7;
+    sound[kBell] = 7;
+    Beacon(44001, 0);
+    EXPECT_EQ(panel[kAwsLamp], 1);
+    EXPECT_EQ(sound[kHorn], 0);
+    EXPECT_EQ(sound[kBell], -10000);
+    // Still braking, not a new warning: the key releases at a stand, and a second
+    // acknowledgement period never starts.
+    Frame(9000, 0.0f);
+    EXPECT_EQ(out.brake, kEmergency);
+    Key(kAckKey);
+    Frame(9100, 0.0f);
+    EXPECT_EQ(out.brake, 0);
+    Frame(20000, 0.0f);
+    EXPECT_EQ(out.brake, 0);
+}
+
+TEST_F(BrSafetyTest, ArmedReleaseAtAStandTakesEffectInTheNextFrame) {
+    Start(Config("system=1\nawsbrakecancel=1\n"));
+    UnacknowledgedWarning(1000, 80.0f);
+    Frame(5000, 0.0f);
+    EXPECT_EQ(out.brake, kEmergency);
+    Key(kAckKey);
+    EXPECT_EQ(sound[kHorn], 0);  // nothing happens at the press itself
+    Frame(5016, 0.0f);
+    EXPECT_EQ(out.brake, 0);
+    EXPECT_EQ(panel[kAwsLamp], 0);
+    EXPECT_EQ(sound[kHorn], -10000);
+}
+
 }  // namespace
