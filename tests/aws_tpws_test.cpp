@@ -519,4 +519,33 @@ TEST_F(BrSafetyTest, ArmedReleaseAtAStandTakesEffectInTheNextFrame) {
     EXPECT_EQ(sound[kHorn], -10000);
 }
 
+TEST_F(BrSafetyTest, WarningAndOverrideStartedWhenTheClockReadsAMarkerStillRun) {
+    // A clock that runs through -1 and -2 ms: a warning or an override started there is
+    // neither lost nor mistaken for the braking state.
+    Start(Config("system=2\n"));
+    Frame(-1, 30.0f);
+    Key(kOverrideKey);
+    Beacon(44003, 0);  // passed under the override
+    Frame(100, 30.0f);
+    EXPECT_EQ(out.brake, 0);
+
+    api().Initialize(2);
+    Frame(-1, 80.0f);
+    Beacon(44001, 0);
+    Frame(2995, 80.0f);
+    EXPECT_EQ(out.brake, 0);
+    Frame(2999, 80.0f);
+    EXPECT_EQ(out.brake, kEmergency);
+
+    api().Initialize(2);
+    Frame(-2, 80.0f);
+    Beacon(44001, 0);
+    Frame(2998, 80.0f);
+    EXPECT_EQ(out.brake, kEmergency);
+    Frame(9000, 0.0f);
+    Key(kAckKey);
+    Frame(9100, 0.0f);
+    EXPECT_EQ(out.brake, 0);
+}
+
 }  // namespace
