@@ -485,4 +485,67 @@ TEST_F(BrSafetyTest, DefaultKeysAcknowledgeAndResetTogether) {
     EXPECT_EQ(out.brake, 0);
 }
 
+TEST_F(BrSafetyTest, WarningMagnetWhileBrakingRewritesTheWarningOnly) {
+    Start(Config("system=1\nawsindicatorappear=1\n"));
+    UnacknowledgedWarning(1000, 80.0f);
+    panel[kAwsLamp] = 7;
+    sound[kHorn] = 7;
+    sound[kBell] = 7;
+    Beacon(44001, 0);
+    EXPECT_EQ(panel[kAwsLamp], 1);
+    EXPECT_EQ(sound[kHorn], 0);
+    EXPECT_EQ(sound[kBell], -10000);
+    // Still braking, not a new warning: the key releases at a stand, and a second
+    // acknowledgement period never starts.
+    Frame(9000, 0.0f);
+    EXPECT_EQ(out.brake, kEmergency);
+    Key(kAckKey);
+    Frame(9100, 0.0f);
+    EXPECT_EQ(out.brake, 0);
+    Frame(20000, 0.0f);
+    EXPECT_EQ(out.brake, 0);
+}
+
+TEST_F(BrSafetyTest, ArmedReleaseAtAStandTakesEffectInTheNextFrame) {
+    Start(Config("system=1\nawsbrakecancel=1\n"));
+    UnacknowledgedWarning(1000, 80.0f);
+    Frame(5000, 0.0f);
+    EXPECT_EQ(out.brake, kEmergency);
+    Key(kAckKey);
+    EXPECT_EQ(sound[kHorn], 0);  // nothing happens at the press itself
+    Frame(5016, 0.0f);
+    EXPECT_EQ(out.brake, 0);
+    EXPECT_EQ(panel[kAwsLamp], 0);
+    EXPECT_EQ(sound[kHorn], -10000);
+}
+
+TEST_F(BrSafetyTest, WarningAndOverrideStartedWhenTheClockReadsAMarkerStillRun) {
+    // A clock that runs through -1 and -2 ms: a warning or an override started there is
+    // neither lost nor mistaken for the braking state.
+    Start(Config("system=2\n"));
+    Frame(-1, 30.0f);
+    Key(kOverrideKey);
+    Beacon(44003, 0);  // passed under the override
+    Frame(100, 30.0f);
+    EXPECT_EQ(out.brake, 0);
+
+    api().Initialize(2);
+    Frame(-1, 80.0f);
+    Beacon(44001, 0);
+    Frame(2995, 80.0f);
+    EXPECT_EQ(out.brake, 0);
+    Frame(2999, 80.0f);
+    EXPECT_EQ(out.brake, kEmergency);
+
+    api().Initialize(2);
+    Frame(-2, 80.0f);
+    Beacon(44001, 0);
+    Frame(2998, 80.0f);
+    EXPECT_EQ(out.brake, kEmergency);
+    Frame(9000, 0.0f);
+    Key(kAckKey);
+    Frame(9100, 0.0f);
+    EXPECT_EQ(out.brake, 0);
+}
+
 }  // namespace

@@ -223,4 +223,15 @@ TEST_F(Pzb90Test, SwitchedOffSystemIgnoresMagnetsAndKey) {
     EXPECT_EQ(out.brake, 0);
 }
 
+TEST_F(Pzb90Test, WindowOpenedWhenTheClockReadsMinusOneStillRuns) {
+    Start(kConfig);
+    Activate(-1);
+    Frame(-1, 20.0f);
+    Beacon(49000, 1, 0);
+    Frame(2000, 20.0f);
+    EXPECT_EQ(out.brake, 0);
+    Frame(2999, 20.0f);
+    EXPECT_EQ(out.brake, kEmergency);
+}
+
 }  // namespace

@@ -94,4 +94,21 @@ TEST_F(SpeedControlTest, SwitchedOffControlDoesNothing) {
     EXPECT_EQ(sound[kAlarm], -10000);
 }
 
+TEST_F(SpeedControlTest, OverlappingWarningAndSafeSpeedsLeaveTheWarningOff) {
+    // A warning speed at or below the safe speed: the warning is switched on and off again
+    // in the same evaluation.
+    Start(Config("warningspeed=50\noverspeed=100\nsafespeed=60\n"));
+    Frame(1000, 55.0f);
+    EXPECT_EQ(panel[kIndicator], 0);
+    EXPECT_EQ(sound[kAlarm], -10000);
+    Frame(1100, 61.0f);  // above the safe speed: the warning stays on
+    EXPECT_EQ(panel[kIndicator], 1);
+    EXPECT_EQ(sound[kAlarm], 0);
+    Frame(1200, 100.0f);
+    EXPECT_EQ(out.brake, kFullService);
+    Frame(1300, 60.0f);
+    EXPECT_EQ(out.brake, 0);
+    EXPECT_EQ(panel[kIndicator], 0);
+}
+
 }  // namespace

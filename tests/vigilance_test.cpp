@@ -191,4 +191,32 @@ TEST_F(VigilanceTest, SwitchedOffDeviceDoesNothing) {
     EXPECT_EQ(out.brake, 0);
 }
 
+TEST_F(VigilanceTest, DelaysCountFromWhenTheLastPeriodFellDue) {
+    Start(Config(""));
+    Frame(1000, 50.0f);
+    Frame(62500, 50.0f);  // the lamp was due at 61000 and is noticed late
+    ASSERT_EQ(panel[kLamp], 1);
+    Frame(63999, 50.0f);
+    EXPECT_EQ(sound[kAlarm], -10000);
+    Frame(64000, 50.0f);
+    EXPECT_EQ(sound[kAlarm], 0);
+    Frame(66999, 50.0f);
+    EXPECT_EQ(out.brake, 0);
+    Frame(67000, 50.0f);
+    EXPECT_EQ(out.brake, kEmergency);
+}
+
+TEST_F(VigilanceTest, PowerChangeWithoutActivityShortensTheRunningInterval) {
+    // The independent device is not reset by the power handle, so the interval in force
+    // follows the notch while it runs, counted from its original start.
+    Start(Config("independentvigilance=1\nvigilanceinterval=10000,60000\n"));
+    Frame(1000, 50.0f);
+    api().SetPower(1);
+    Frame(31000, 50.0f);
+    EXPECT_EQ(panel[kLamp], 0);
+    api().SetPower(0);
+    Frame(31100, 50.0f);
+    EXPECT_EQ(panel[kLamp], 1);
+}
+
 }  // namespace

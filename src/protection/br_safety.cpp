@@ -36,6 +36,10 @@ Indicator brakeDemand{};
 Indicator stopOverride{};
 
 int32_t now() { return gState.time; }
+// The start of a warning or an override. A clock reading -1 or -2 would store one of the
+// markers and lose the warning or fake the braking state, so such a start is taken a
+// moment earlier: a warning then falls due a millisecond or two early, never late.
+int32_t startTime() { return now() == kAwsIdle || now() == kAwsBraking ? -3 : now(); }
 bool atStand() { return gState.speed == 0.0f; }
 int32_t emergencyNotch() { return gTrainspecs.brakeNotches + 1; }
 
@@ -119,7 +123,7 @@ void awsMagnet(const ATS_BEACONDATA& beacon) {
     setPanel(Option(opt::awsindicator), Option(opt::awsindicatorappear) == 1 ? 1 : 0);
     setSound(Option(opt::awswarningsound), kSoundLoop);
     setSound(Option(opt::awsclearsound), kSoundStop);
-    if (awsTimer == kAwsIdle) awsTimer = now();
+    if (awsTimer == kAwsIdle) awsTimer = startTime();
 }
 
 void tpwsBeaconFullSystem(const ATS_BEACONDATA& beacon) {
@@ -204,7 +208,7 @@ void tpwsOverrideKey() {
         endOverride();
         return;
     }
-    overrideTimer = now();
+    overrideTimer = startTime();
     lampFlashing(stopOverride);
 }
 

@@ -41,7 +41,8 @@ void blueSteady() {
 
 void yellow(int32_t value) { setPanel(Option(opt::pzb90yellowlamp), value); }
 void chime() { setSound(Option(opt::pzb90sound), kSoundOnce); }
-void startWindow() { pzb90timer = now(); }
+// A clock reading -1 would store "no window" and lose the window; it opens a moment earlier.
+void startWindow() { pzb90timer = now() == -1 ? -2 : now(); }
 
 void checkSpeed(int32_t limit) {
     if (above(limit)) PZB90Emergency();
