@@ -84,6 +84,15 @@ TEST_F(WindshieldTest, ALongFrameTakesTwentyStepsAndUsesUpOneMoreInterval) {
     EXPECT_EQ(panel[kBlade], 96);
 }
 
+TEST_F(WindshieldTest, ARateBelowOneHundredStepsTwentyTimesEveryFrame) {
+    StartWiper("wiperrate=99\n");
+    api().KeyDown(5);
+    EXPECT_EQ(Step(), 20);
+    EXPECT_EQ(Step(), 40);
+    Frame(time_);  // a zero interval is due again even at the same time
+    EXPECT_EQ(panel[kBlade], 60);
+}
+
 TEST_F(WindshieldTest, RestPositionOutsideTheTravelIsKeptOnIt) {
     StartWiper("wiperholdposition=150\n");
     api().KeyDown(5);
