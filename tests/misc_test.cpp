@@ -75,6 +75,21 @@ TEST_F(MiscTest, TravelMeterShowsTheDistanceInEachUnit) {
     EXPECT_EQ(panel[30], 62150405) << "a mile of 1.609 in single precision";
 }
 
+TEST_F(MiscTest, OneDoorLampAndTheTravelMeterInKilometres) {
+    Start("doorindicator=10\ntravelmetermode=0\ntravelmeter100=30\ntravelmeter10=31\ntravelmeter1=32\n"
+          "travelmeter01=33\ntravelmeter001=34\n");
+    Frame(100, 0.0f, 987.0);
+    EXPECT_EQ((std::vector<int32_t>(panel + 30, panel + 35)), (std::vector<int32_t>{0, 0, 0, 9, 98}));
+    panel[10] = panel[11] = 7;
+    DoorSide(1);  // no lamp for that side: the one lamp is not written
+    EXPECT_EQ(panel[10], 7);
+    DoorSide(2);
+    EXPECT_EQ(panel[10], 1);
+    api().DoorClose();
+    EXPECT_EQ(panel[10], 0);
+    EXPECT_EQ(panel[11], 7) << "no second slot configured";
+}
+
 TEST_F(MiscTest, CustomIndicatorsAndTheCabModeShareKeys) {
     Start("customindicators=4,30,4,31,5,300,6\ncabmode=4,40,41\n");
     Frame(100);

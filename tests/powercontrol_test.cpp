@@ -101,6 +101,21 @@ TEST_F(PowerControlTest, ReversingAndIgnoredBeacons) {
     EXPECT_EQ(At(1.0e6), 0);
 }
 
+TEST_F(PowerControlTest, ProportionalLimitWithTwoPickupsAndFourNotches) {
+    Start("powergapbehaviour=1\npowerpickuppoints=0,30\npowerindicator=50\n", 8, 4);
+    api().SetPower(4);
+    Frame(100, 40.0f, 0.0);
+    Gap(50);  // pickups in 0..50 and 30..80
+    std::vector<int32_t> power;
+    std::vector<int32_t> lamp;
+    for (double x : {1.0, 31.0, 51.0, 81.0}) {
+        power.push_back(At(x));
+        lamp.push_back(panel[50]);
+    }
+    EXPECT_EQ(power, (std::vector<int32_t>{2, 0, 2, 4})) << "each leave withdraws the notch its count placed";
+    EXPECT_EQ(lamp, (std::vector<int32_t>{1, 0, 1, 1}));
+}
+
 // The shipped third-rail example runs and shows the gap's cut and its end.
 TEST(ThirdRailExample, CrossesTheGapWithPowerCutWhileBothShoesAreOff) {
     const std::string command = std::string("\"") + FOOTPLATE_RUN + "\" \"" + FOOTPLATE_SOURCE_DIR +

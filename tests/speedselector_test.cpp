@@ -48,4 +48,23 @@ TEST_F(SpeedSelectorTest, WithoutAKeyTheHandleActsDirectly) {
     EXPECT_EQ(Frame(100, 80.0f).power, 3);
 }
 
+TEST_F(SpeedSelectorTest, HandleMovesWhileEngagedAndTheTractionInterlockStillHolds) {
+    Start("speedselectorkey=7\nspeedselectorspeeds=0,20,40,60\ntractioninterlock=1\n");
+    api().KeyDown(7);
+    api().SetPower(3);
+    EXPECT_EQ(Frame(100, 30.0f).power, 3);
+    api().SetPower(1);  // 20 km/h, already passed: the demand drops to 0
+    EXPECT_EQ(Frame(200, 30.0f).power, 0);
+    api().SetPower(2);
+    EXPECT_EQ(Frame(300, 30.0f).power, 2);
+    api().SetBrake(3);
+    EXPECT_EQ(Frame(400, 30.0f).power, 0) << "a brake application cuts the selector's power too";
+    api().SetBrake(0);
+    EXPECT_EQ(Frame(500, 30.0f).power, 0) << "until the handle goes through 0";
+    api().SetPower(0);
+    EXPECT_EQ(Frame(600, 30.0f).power, 0);
+    api().SetPower(2);
+    EXPECT_EQ(Frame(700, 30.0f).power, 2);
+}
+
 }  // namespace

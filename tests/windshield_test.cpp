@@ -84,6 +84,15 @@ TEST_F(WindshieldTest, ALongFrameTakesTwentyStepsAndUsesUpOneMoreInterval) {
     EXPECT_EQ(panel[kBlade], 96);
 }
 
+TEST_F(WindshieldTest, ARateBelowOneHundredStepsTwentyTimesEveryFrame) {
+    StartWiper("wiperrate=99\n");
+    api().KeyDown(5);
+    EXPECT_EQ(Step(), 20);
+    EXPECT_EQ(Step(), 40);
+    Frame(time_);  // a zero interval is due again even at the same time
+    EXPECT_EQ(panel[kBlade], 60);
+}
+
 TEST_F(WindshieldTest, RestPositionOutsideTheTravelIsKeptOnIt) {
     StartWiper("wiperholdposition=150\n");
     api().KeyDown(5);
@@ -92,6 +101,31 @@ TEST_F(WindshieldTest, RestPositionOutsideTheTravelIsKeptOnIt) {
     Steps(199);
     EXPECT_EQ(panel[kBlade], 100);
     EXPECT_EQ(Step(), 100);
+}
+
+TEST_F(WindshieldTest, RestPositionBetweenTheEndsIsPassedOnTheWayDown) {
+    StartWiper("wiperholdposition=50\n");
+    api().KeyDown(5);
+    std::vector<int32_t> seen;
+    std::vector<int32_t> soundAt;
+    for (int i = 0; i < 250; ++i) {
+        bool played = false;
+        seen.push_back(Step(&played));
+        if (played) soundAt.push_back(seen.back());
+    }
+    // Up from 50 to 100, down to 0, up through 50 to 100 again.
+    for (int i = 0; i < 250; ++i) {
+        const int expected = i < 50 ? 51 + i : (i < 150 ? 149 - i : i - 149);
+        ASSERT_EQ(seen[static_cast<size_t>(i)], expected) << i;
+    }
+    EXPECT_EQ(soundAt, (std::vector<int32_t>{51, 99, 1, 51})) << "leaving rest upwards and at each turn";
+    api().KeyDown(6);
+    Steps(149);
+    EXPECT_EQ(panel[kBlade], 49) << "off: the stroke runs on through 50 down to 0";
+    Steps(1);
+    EXPECT_EQ(panel[kBlade], 50);
+    Steps(20);
+    EXPECT_EQ(panel[kBlade], 50) << "and stops at rest on the way back up";
 }
 
 TEST_F(WindshieldTest, BladeClearsTheDropUnderIt) {

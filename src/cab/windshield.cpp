@@ -87,7 +87,11 @@ void clearDropUnderBlade() {
 }
 
 void wiperStep() {
-    if (wiperPosition == holdPosition()) chooseDirectionAtRest();
+    // A rest position between the ends is passed on the way down: the stroke goes on to 0
+    // and ends when the blade comes back up to it, so the blade wipes the whole screen.
+    const int32_t hold = holdPosition();
+    const bool passingDown = hold > 0 && hold < 100 && wiperDirection < 0;
+    if (wiperPosition == hold && !passingDown) chooseDirectionAtRest();
     if (wiperPosition == 0 || wiperPosition == 100) {
         wiperDirection = -wiperDirection;
         int32_t turnSound = 0;

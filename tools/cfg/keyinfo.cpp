@@ -231,7 +231,9 @@ constexpr KeyInfo kKeys[] = {
     {"customindicators", kCab, "pairs", "KP*",
      "Pairs of key number and panel slot: each key toggles its lamp. A last number without a partner is "
      "ignored."},
-    {"wiperindicator", kWipers, "panel slot", "P", "Shows the wiper mode: 0 off, 1 intermittent, 2 continuous."},
+    {"wiperindicator", kWipers, "panel slot", "P",
+     "1 once the keys switch the wiper on (intermittent or continuous), 0 when they switch it off. Written only "
+     "with a wiperdelay other than 0."},
     {"pzb90", kPzb, "switch", "N", "1 switches PZB90 on (only the value 1 does)."},
     {"pzb90bluelamp", kPzb, "panel slot", "PN",
      "1st: the blue lamp (steady when all is well; flashing until the system is activated, after a warning "
