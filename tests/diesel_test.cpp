@@ -262,6 +262,19 @@ TEST_F(DieselTest, SeparateDownChangeSoundAndGearLoopRestart) {
     EXPECT_EQ(sound[8], kSoundStop);
 }
 
+TEST_F(DieselTest, GearLoopRestartsAfterAChangeAtTimeMinusOne) {
+    // A change made while the clock reads -1 still waits out its delay, rather than reading
+    // as a stopped timer and leaving the loop silent.
+    Start(kGears + "gearloopsound=8,500\n", 8, 5);
+    Frame(-1);
+    Key(kGearUp);
+    EXPECT_EQ(sound[8], kSoundStop);
+    Frame(498);
+    EXPECT_EQ(sound[8], kSoundStop);
+    Frame(499);
+    EXPECT_EQ(sound[8], kSoundLoop);
+}
+
 TEST_F(DieselTest, OneChangeSoundForBothDirections) {
     Start(kGears + "gearchangesound=6\ngearloopsound=8\n", 8, 5);
     Frame(100);
