@@ -109,6 +109,37 @@ TEST_F(DieselTest, AutomaticGearboxEngagesShiftsAndDropsToNeutral) {
     EXPECT_EQ(panel[kGearLamp], 1);
 }
 
+TEST_F(DieselTest, BandEdgesAndGearboxThresholds) {
+    // Ratio 40 in every gear: full power from 400 to 600, up-changes above 800, down-changes
+    // below 200.
+    Start("traction=2\ngearratios=40,40,40\ngearfadeinrange=400\ngearfadeoutrange=400\n"
+          "tachometer=50\ngearindicator=51\nautomatic=9\n",
+          8, 5);
+    Key(kAutomatic);
+    Drive(1, 5);
+    Frame(100, 10.0f);
+    EXPECT_EQ(panel[kGearLamp], 1);
+    Frame(200, 10.0f);
+    EXPECT_EQ(panel[kTachometer], 400);
+    EXPECT_EQ(out.power, 5);  // the fade-in ends at its range
+    Frame(300, 9.99f);
+    EXPECT_EQ(out.power, 4);  // 5 x 399 / 400
+    Frame(400, 15.0f);
+    EXPECT_EQ(out.power, 5);  // 600 still lies in the full band
+    Frame(500, 15.03f);
+    EXPECT_EQ(out.power, 4);  // 5 - 5 x 1 / 400
+
+    Frame(2100, 20.0f);
+    EXPECT_EQ(panel[kTachometer], 800);
+    EXPECT_EQ(panel[kGearLamp], 1);  // only above 800 does it change up
+    Frame(4100, 20.03f);
+    EXPECT_EQ(panel[kGearLamp], 2);
+    Frame(6100, 5.0f);
+    EXPECT_EQ(panel[kGearLamp], 2);  // 200 is not below 200
+    Frame(8100, 4.99f);
+    EXPECT_EQ(panel[kGearLamp], 1);
+}
+
 TEST_F(DieselTest, HeatingByEngineLoadUsesHandleAndEngineSpeed) {
     Start(kGears + "heatingpart=2\nheatingrate=5,1,2,3,4,5,6,7,8,90,1000\nthermometer=20\n", 8, 5);
     ShiftUp(5);
@@ -260,6 +291,19 @@ TEST_F(DieselTest, SeparateDownChangeSoundAndGearLoopRestart) {
     Frame(1300);
     Frame(3000);
     EXPECT_EQ(sound[8], kSoundStop);
+}
+
+TEST_F(DieselTest, GearLoopRestartsAfterAChangeAtTimeMinusOne) {
+    // A change made while the clock reads -1 still waits out its delay, rather than reading
+    // as a stopped timer and leaving the loop silent.
+    Start(kGears + "gearloopsound=8,500\n", 8, 5);
+    Frame(-1);
+    Key(kGearUp);
+    EXPECT_EQ(sound[8], kSoundStop);
+    Frame(498);
+    EXPECT_EQ(sound[8], kSoundStop);
+    Frame(499);
+    EXPECT_EQ(sound[8], kSoundLoop);
 }
 
 TEST_F(DieselTest, OneChangeSoundForBothDirections) {

@@ -74,6 +74,27 @@ TEST_F(SteamTest, AutomaticCutoffFollowsTheOptimalOneForward) {
     EXPECT_EQ(panel[kCutoff], 16);  // at low speed automatic mode leaves the cut-off alone
 }
 
+TEST_F(SteamTest, AutomaticPresetAtTheBandEdgeAndTrackingOnlyAboveTheBase) {
+    Start(kSteam, 8, 8);
+    PressCutoff(kCutoffUp, 16);
+    EXPECT_EQ(panel[kCutoff], 15);
+    Key(kAutomatic);
+    Drive(1, 8);
+    time_ += 50;
+    Frame(time_, 30.0f);
+    EXPECT_EQ(panel[kCutoff], 75);  // 15 is still inside the band
+    Key(kAutomatic);
+    PressCutoff(kCutoffDown, 35, 30.0f);
+    EXPECT_EQ(panel[kCutoff], 40);
+    Key(kAutomatic);
+    time_ += 50;
+    Frame(time_, 30.0f);
+    EXPECT_EQ(panel[kCutoff], 40);  // at the base speed automatic mode leaves it alone
+    time_ += 50;
+    Frame(time_, 30.5f);
+    EXPECT_EQ(panel[kCutoff], 74);  // 75 - 0.5 x 10 / 10 = 74.5
+}
+
 TEST_F(SteamTest, AutomaticCutoffInReverse) {
     Start(kSteam, 8, 8);
     Key(kAutomatic);

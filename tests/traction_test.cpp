@@ -1,5 +1,8 @@
 // The traction frame: heating by power notch, overheating, the ammeter, the fuel store and
 // its filling zones, and the traction keys.
+#include <cstdint>
+#include <string>
+
 #include "traction_fixture.h"
 
 namespace {
@@ -280,3 +283,53 @@ TEST_F(TractionTest, UnconfiguredAutomaticKeyMatchesNothing) {
 }
 
 }  // namespace
+
+// Every number of the models at the ends of its range, with hostile speeds and a clock that
+// wraps: nothing may overflow (the sanitized build stops at any such fault), and the
+// temperature and the boiler pressure never show below 0.
+TEST_F(TractionTest, ExtremeSettingsLeaveTheGaugesInRange) {
+    const char* keys[] = {"heatingrate", "overheatwarn", "overheat", "fuelcapacity", "fuelstartamount",
+                          "fuelfillspeed", "fuelconsumption", "gearratios", "gearfadeinrange",
+                          "gearfadeoutrange", "cutoffmax", "cutoffmin", "cutoffineffective",
+                          "cutoffratiobase", "cutoffratio", "cutoffdeviation", "cutoffchangespeed",
+                          "regulatorpressureuse", "boilermaxpressure", "boilerminpressure",
+                          "boilerblowoffpressure", "boilermaxwaterlevel", "boilerwatertosteamrate",
+                          "injectorrate", "ammetervalues"};
+    const std::string values[] = {"-2147483648", "-2147483647", "-1", "0", "1", "60001", "2147483647",
+                                  "2147483647,-2147483648,0", "-2147483648,2147483647,1"};
+    const float speeds[] = {0.0f, 19.0f, -60.0f, 3.0e38f, -3.0e38f, 1.0e-30f};
+    for (int model = 1; model <= 2; ++model) {
+        for (const std::string& value : values) {
+            std::string config = "traction=" + std::to_string(model) +
+                                 "\nheatingpart=" + std::to_string(model) +
+                                 "\nautomatic=9\ninjectortogglekey=8\nthermometer=20\nammeter=22\n"
+                                 "fuelindicator=30,50\nboilerpressureindicator=41\ngearloopsound=8," +
+                                 value + "\noverheatresult=1\n";
+            for (const char* key : keys) config += std::string(key) + "=" + value + "\n";
+            SCOPED_TRACE(config);
+            // One library, restarted with each setting.
+            if (model == 1 && value == values[0]) {
+                Start(config, 8, 5);
+            } else {
+                WriteFile(ConfigPath(), config);
+                api().Initialize(2);
+            }
+            Key(9);
+            Key(8);
+            Drive(1, 5);
+            int32_t time = 2147480000;
+            for (int i = 0; i < 40; ++i) {
+                const float speed = speeds[i % 6];
+                if (i % 5 == 0) Beacon(22, 1);
+                Key(3 + i % 4);
+                Frame(time, speed);
+                if (model == 1) {
+                    ASSERT_GE(panel[41], 0);
+                }
+                ASSERT_GE(panel[20], 0);
+                time = static_cast<int32_t>(static_cast<uint32_t>(time) + 700u);
+                if (i == 20) Drive(-1, 5);
+            }
+        }
+    }
+}
