@@ -178,24 +178,6 @@ TEST_F(ConfigFileTest, SecondReadStartsFromDefaults) {
     EXPECT_FALSE(getFromDictionary(out, "cabmode"));
 }
 
-TEST(ConfigPath, ExtensionBecomesCfg) {
-    std::string dll = "C:\\Trains\\Unit\\footplate.dll";
-    ASSERT_TRUE(ConfigPathFor(dll));
-    EXPECT_EQ(dll, "C:\\Trains\\Unit\\footplate.cfg");
-    std::string so = "/trains/unit/footplate.so";
-    ASSERT_TRUE(ConfigPathFor(so));
-    EXPECT_EQ(so, "/trains/unit/footplate.cfg");
-    std::string renamed = "C:\\Trains\\Class 99.x\\CLASS99.DLL";
-    ASSERT_TRUE(ConfigPathFor(renamed));
-    EXPECT_EQ(renamed, "C:\\Trains\\Class 99.x\\CLASS99.cfg");
-    std::string tiny = "ab";
-    EXPECT_FALSE(ConfigPathFor(tiny));
-    std::string longPath(600, 'd');
-    longPath += "/footplate.so";
-    ASSERT_TRUE(ConfigPathFor(longPath));
-    EXPECT_EQ(longPath.substr(longPath.size() - 14), "/footplate.cfg");
-}
-
 TEST(ListLookup, ClampedAndPlainLookups) {
     PLUGIN_OPTION third{12, nullptr};
     PLUGIN_OPTION second{20, &third};

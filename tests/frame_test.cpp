@@ -120,27 +120,4 @@ TEST_F(FrameTest, EveryRestartRereadsTheFileBesideTheLibrary) {
     EXPECT_EQ(panel[30], 0);  // no file: back to the default, not configured
 }
 
-TEST(LibraryPath, ADeepFolderAndARenamedLibraryFindTheirConfiguration) {
-    std::string dir = FreshFolder("deep");
-    for (int i = 0; i < 12; ++i) dir += "/" + std::string(40, static_cast<char>('a' + i));
-    const std::string config = "reverserindex=10\n";
-    std::string error;
-    const std::string library = StagePlugin(FOOTPLATE_LIBRARY, dir, "Class_99_unit", &config, error);
-    ASSERT_FALSE(library.empty()) << error;
-    ASSERT_GT(library.size(), 300u);
-    auto plugin = LoadedPlugin::Open(library, error);
-    ASSERT_TRUE(plugin) << error;
-    const PluginApi& api = plugin->api();
-    int32_t panel[kSlotCount] = {};
-    int32_t sound[kSlotCount] = {};
-    api.Load();
-    api.SetVehicleSpec(ATS_VEHICLESPEC{8, 5, 0, 0, 1});
-    api.Initialize(2);
-    ATS_VEHICLESTATE state{};
-    api.Elapse(state, panel, sound);
-    api.SetReverser(-1);
-    EXPECT_EQ(panel[10], 2);
-    api.Dispose();
-}
-
 }  // namespace

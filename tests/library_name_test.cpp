@@ -24,19 +24,26 @@ TEST(LibraryName, ConfigurationPathFollowsTheLibraryName) {
     // Too short to hold a name: no configuration at all.
     EXPECT_EQ(cfgOf("ab"), "<none>");
     EXPECT_EQ(cfgOf(""), "<none>");
+    // A path of any length.
+    const std::string deep = "/" + std::string(600, 'd');
+    EXPECT_EQ(cfgOf(deep + "/footplate.so"), deep + "/footplate.cfg");
 }
 
-// Two renamed copies in one folder, each with its own configuration: one cuts power while
-// the doors are open, the other does not.
+// Two renamed copies, each with its own configuration beside it: one cuts power while
+// the doors are open, the other does not. The second lies deeper than any fixed path
+// buffer would reach.
 TEST(LibraryName, RenamedCopiesReadTheirOwnConfiguration) {
     const std::string dir = FreshFolder("renamed");
+    std::string deepDir = dir;
+    for (int i = 0; i < 8; ++i) deepDir += "/" + std::string(40, static_cast<char>('a' + i));
     const std::string locking = "doorpowerlock=1\n";
     const std::string plain = "doorpowerlock=0\n";
     std::string error;
     const std::string lockingPath = StagePlugin(FOOTPLATE_LIBRARY, dir, "class390", &locking, error);
     ASSERT_FALSE(lockingPath.empty()) << error;
-    const std::string plainPath = StagePlugin(FOOTPLATE_LIBRARY, dir, "class47", &plain, error);
+    const std::string plainPath = StagePlugin(FOOTPLATE_LIBRARY, deepDir, "class47", &plain, error);
     ASSERT_FALSE(plainPath.empty()) << error;
+    ASSERT_GT(plainPath.size(), 300u);
 
     auto runDoorsOpen = [&](const std::string& path) {
         std::unique_ptr<LoadedPlugin> plugin = LoadedPlugin::Open(path, error);

@@ -1,5 +1,4 @@
 // Power gaps followed pickup by pickup, and the power-cut reminder.
-#include "command.h"
 #include "plugin_fixture.h"
 
 #include <cstdio>
@@ -117,15 +116,4 @@ TEST_F(PowerControlTest, ProportionalLimitWithTwoPickupsAndFourNotches) {
 }
 
 // The shipped third-rail example runs and shows the gap's cut and its end.
-TEST(ThirdRailExample, CrossesTheGapWithPowerCutWhileBothShoesAreOff) {
-    const std::string command = std::string("\"") + FOOTPLATE_RUN + "\" \"" + FOOTPLATE_SOURCE_DIR +
-                                "/examples/third_rail.scn\" 2>&1";
-    std::string output;
-    EXPECT_EQ(RunCommand(command, output), 0) << output;
-    const size_t cut = output.find("power  0  reverser  1 panel[20]=0");
-    ASSERT_NE(cut, std::string::npos) << output;
-    EXPECT_NE(output.find("power  4  reverser  1 panel[20]=1", cut), std::string::npos) << output;
-    EXPECT_NE(output.find("panel[15]=30"), std::string::npos) << output;
-}
-
 }  // namespace
