@@ -15,7 +15,6 @@ int32_t cabModeKey = -1;
 int32_t cabMode1 = -1;
 int32_t cabMode2 = -1;
 
-bool keyMatches(int key, int32_t configured) { return configured != -1 && key == configured; }
 
 // Lights the released side's lamps while the doors are open.
 void refreshDoors() {

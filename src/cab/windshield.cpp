@@ -26,7 +26,6 @@ int32_t unusedDrops = 0;
 int32_t dropList[kMaxDrops];
 int32_t dropListPos[kMaxDrops];
 
-bool keyMatches(int key, int32_t configured) { return configured != -1 && key == configured; }
 
 // The rest position; one outside the blade's travel would never be met, so it is kept on it.
 int32_t holdPosition() {
@@ -179,7 +178,7 @@ void AnimateWindshield() {
 void WindshieldKeyPressed(int key) {
     const int32_t delay = Option(opt::wiperdelay);
     const int32_t indicator = Option(opt::wiperindicator);
-    if (keyMatches(key, Option(opt::wiperonkey))) {
+    if (keyMatches(key, opt::wiperonkey)) {
         if (delay == 0) {
             wiperMode = kContinuous;
         } else if (wiperMode == kOff) {
@@ -190,7 +189,7 @@ void WindshieldKeyPressed(int key) {
         } else if (wiperMode == kIntermittent) {
             wiperMode = kContinuous;
         }
-    } else if (keyMatches(key, Option(opt::wiperoffkey))) {
+    } else if (keyMatches(key, opt::wiperoffkey)) {
         if (wiperMode == kOff) return;
         if (delay == 0) {
             wiperMode = kOff;

@@ -137,7 +137,7 @@ void PowerControl() {
 
 // The reminder key sets or clears a standing cut of power.
 void PowerControlKeyPressed(int key) {
-    if (Option(opt::reminderkey) == -1 || key != Option(opt::reminderkey)) return;
+    if (!keyMatches(key, opt::reminderkey)) return;
     reminder = !reminder;
     OperatePower(0, reminder);
     setPanel(Option(opt::reminderindicator), reminder ? 1 : 0);

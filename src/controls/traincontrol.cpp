@@ -214,10 +214,10 @@ void TrainControl() {
 
 // The speed selector key is pressed.
 void TrainControlKeyPressed(int key) {
-    if (Option(opt::speedselectorkey) != -1 && key == Option(opt::speedselectorkey)) speedSelectorKey = true;
+    if (keyMatches(key, opt::speedselectorkey)) speedSelectorKey = true;
 }
 
 // The speed selector key is released.
 void TrainControlKeyReleased(int key) {
-    if (Option(opt::speedselectorkey) != -1 && key == Option(opt::speedselectorkey)) speedSelectorKey = false;
+    if (keyMatches(key, opt::speedselectorkey)) speedSelectorKey = false;
 }

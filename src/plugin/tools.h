@@ -22,6 +22,10 @@ inline int32_t getPanel(int32_t index) { return readSlot(gPanel, index); }
 inline void setSound(int32_t index, int32_t value) { writeSlot(gSound, index, value); }
 inline int32_t getSound(int32_t index) { return readSlot(gSound, index); }
 
+// A key number of -1 marks a key that is not configured: no key matches it.
+inline bool keyMatches(int key, int32_t configured) { return configured != -1 && key == configured; }
+inline bool keyMatches(int key, opt::Key option) { return keyMatches(key, Option(option)); }
+
 // Every float-to-integer conversion: truncates toward zero, saturates at the int32 range,
 // and gives 0 for NaN, so no host value can make a conversion undefined.
 int32_t toInt32(double value);

@@ -43,9 +43,6 @@ int32_t startTime() { return now() == kAwsIdle || now() == kAwsBraking ? -3 : no
 bool atStand() { return gState.speed == 0.0f; }
 int32_t emergencyNotch() { return gTrainspecs.brakeNotches + 1; }
 
-// A key option of -1 is not configured and matches no key.
-bool keyIs(int key, opt::Key option) { return Option(option) != -1 && key == Option(option); }
-
 int32_t secondsToMs(int32_t seconds) { return toInt32(static_cast<double>(seconds) * 1000.0); }
 
 void lampFlashing(Indicator& lamp) {
@@ -274,15 +271,15 @@ void SetBRSafetyStatus(ATS_BEACONDATA beacon) {
 // The driver's keys: AWS acknowledge, TPWS reset and TPWS override, in that order, so one
 // key bound to several roles performs each of them.
 void BRSafetyKeyPressed(int key) {
-    if (keyIs(key, opt::awsacknowledgekey)) awsAcknowledge();
-    if (keyIs(key, opt::tpwsresetkey)) tpwsReset();
-    if (keyIs(key, opt::tpwsoverridekey)) tpwsOverrideKey();
+    if (keyMatches(key, opt::awsacknowledgekey)) awsAcknowledge();
+    if (keyMatches(key, opt::tpwsresetkey)) tpwsReset();
+    if (keyMatches(key, opt::tpwsoverridekey)) tpwsOverrideKey();
 }
 
 // The acknowledge button is shown released again.
 void BRSafetyKeyReleased(int key) {
     int32_t button = 0;
-    if (keyIs(key, opt::awsacknowledgekey) && OptionValue(opt::awsacknowledgekey, 1, button)) setPanel(button, 0);
+    if (keyMatches(key, opt::awsacknowledgekey) && OptionValue(opt::awsacknowledgekey, 1, button)) setPanel(button, 0);
 }
 
 // The reverser leaving neutral for the first time starts the startup test: horn, and

@@ -160,8 +160,7 @@ void SetDESafetyStatus(ATS_BEACONDATA beacon) {
 // acknowledges the window.
 void DESafetyKeyPressed(int key) {
     if (!switchedOn()) return;
-    const int32_t code = Option(opt::pzb90key);
-    if (code == -1 || key != code) return;
+    if (!keyMatches(key, opt::pzb90key)) return;
     if (emergency && atStand()) {
         release();
         return;

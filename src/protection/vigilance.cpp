@@ -41,8 +41,7 @@ void release() {
 }
 
 bool isVigilanceKey(int key, bool isKey) {
-    const int32_t code = Option(opt::vigilancekey);
-    return isKey && code != -1 && key == code;
+    return isKey && keyMatches(key, opt::vigilancekey);
 }
 
 }  // namespace

@@ -150,8 +150,8 @@ void runDiesel() {
 
 // The gear keys work only with the power handle at 0.
 void dieselKeyPressed(int key) {
-    if (keyIs(key, opt::geardownkey) && gear >= 1 && gDriver.power == 0) ChangeGear(gear - 1);
-    if (keyIs(key, opt::gearupkey) && gear < gears && gDriver.power == 0) ChangeGear(gear + 1);
+    if (keyMatches(key, opt::geardownkey) && gear >= 1 && gDriver.power == 0) ChangeGear(gear - 1);
+    if (keyMatches(key, opt::gearupkey) && gear < gears && gDriver.power == 0) ChangeGear(gear + 1);
 }
 
 }  // namespace traction

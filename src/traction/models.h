@@ -18,12 +18,6 @@ inline int32_t saturate(int64_t value) {
     return static_cast<int32_t>(value);
 }
 
-// A key code matches a configured key only; -1 marks a key that is not configured.
-inline bool keyIs(int key, opt::Key option) {
-    const int32_t code = Option(option);
-    return code != -1 && key == code;
-}
-
 // The train's speed for the models' arithmetic: a value the host sent that is not a number
 // counts as a standstill, so it can never turn into an engine speed or a cut-off.
 inline double modelSpeed() {

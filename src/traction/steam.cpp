@@ -247,9 +247,9 @@ void steamKeyPressed(int key) {
     if (tOn(cutoffChangeTimer, now, Option(opt::cutoffchangespeed))) {
         // Any key restarts the period, so a cut-off key right after another key is ignored.
         cutoffChangeTimer = now;
-        if (keyIs(key, opt::cutoffincreasekey)) {
+        if (keyMatches(key, opt::cutoffincreasekey)) {
             cutoff = saturate(int64_t{cutoff} + 1);
-        } else if (keyIs(key, opt::cutoffdecreasekey)) {
+        } else if (keyMatches(key, opt::cutoffdecreasekey)) {
             cutoff = saturate(int64_t{cutoff} - 1);
         }
         if (cutoff > Option(opt::cutoffmax)) {
@@ -258,7 +258,7 @@ void steamKeyPressed(int key) {
             cutoff = Option(opt::cutoffmin);
         }
     }
-    if (keyIs(key, opt::injectortogglekey)) switchInjector(!stm_injector);
+    if (keyMatches(key, opt::injectortogglekey)) switchInjector(!stm_injector);
 }
 
 }  // namespace traction

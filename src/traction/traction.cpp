@@ -173,7 +173,7 @@ void TractionSetData(ATS_BEACONDATA beacon) {
 void TractionKeyPressed(int key) {
     traction::steamKeyPressed(key);
     traction::dieselKeyPressed(key);
-    if (traction::keyIs(key, opt::automatic)) {
+    if (keyMatches(key, opt::automatic)) {
         automatic = !automatic;
         setPanel(Option(opt::automaticindicator), automatic ? 1 : 0);
     }
