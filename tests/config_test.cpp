@@ -47,15 +47,7 @@ TEST_F(ConfigFileTest, DefaultsHoldOneValueEach) {
     EXPECT_EQ(Option(opt::vigilanceinterval), 60000);
     EXPECT_EQ(Option(opt::cutoffmin), -55);
     EXPECT_EQ(Option(opt::boilermaxpressure), 20000);
-    EXPECT_EQ(Option(opt::vigilancekey), 2);
-    EXPECT_EQ(Option(opt::speedselectorkey), -1);
     for (int i = 0; i < opt::count; ++i) EXPECT_EQ(gOpts[i].next, nullptr) << KeyText(i);
-    for (opt::Key key : {opt::gearratios, opt::ammetervalues, opt::powerpickuppoints, opt::speedselectorspeeds}) {
-        EXPECT_EQ(listOf(key), std::vector<int32_t>{0});
-    }
-    EXPECT_STREQ(KeyText(opt::system), "system=");
-    EXPECT_STREQ(KeyText(opt::speedselectorspeeds), "speedselectorspeeds=");
-    EXPECT_STREQ(KeyText(opt::boilerwaterlevelindicator), "boilerwaterlevelindicator=");
 }
 
 TEST_F(ConfigFileTest, ValueListsFollowTheirCharacterRules) {

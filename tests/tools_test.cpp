@@ -96,7 +96,7 @@ protected:
     int32_t* saved_ = nullptr;
 };
 
-TEST_F(IndicatorTest, FlashesWithThePeriodOfItsOption) {
+TEST_F(IndicatorTest, FlashesWithItsPeriodSteadyWithoutOne) {
     PLUGIN_OPTION period{400, nullptr};
     gOpts[opt::tpwsindicator] = PLUGIN_OPTION{12, &period};
     Indicator lamp = NewIndicator(opt::tpwsindicator, 3);
@@ -121,20 +121,19 @@ TEST_F(IndicatorTest, FlashesWithThePeriodOfItsOption) {
     ShowIndicator(lamp);
     EXPECT_EQ(panel_[12], 3);
     gOpts[opt::tpwsindicator].next = nullptr;  // the period lives on this test's stack
-}
 
-TEST_F(IndicatorTest, SteadyWithoutPeriodAndSilentWhenNotConfigured) {
+    // Without a period the lamp is steady by its phase.
     gOpts[opt::tpwsindicator2].value = 20;
-    Indicator lamp = NewIndicator(opt::tpwsindicator2, 1);
-    lamp.timer = 0;
-    lamp.phase = true;
+    Indicator steady = NewIndicator(opt::tpwsindicator2, 1);
+    steady.timer = 0;
+    steady.phase = true;
     for (int32_t t : {100, 5000, 90000}) {
         gState.time = t;
-        ShowIndicator(lamp);
+        ShowIndicator(steady);
         EXPECT_EQ(panel_[20], 1);
     }
-    lamp.value = 0;
-    ShowIndicator(lamp);
+    steady.value = 0;
+    ShowIndicator(steady);
     EXPECT_EQ(panel_[20], 0);  // lit with value 0 shows 0
 
     Indicator absent = NewIndicator(opt::tpwsindicator3, 1);  // option -1: not configured
@@ -146,8 +145,8 @@ TEST_F(IndicatorTest, SteadyWithoutPeriodAndSilentWhenNotConfigured) {
 
     // The option is read at every call: a reloaded configuration moves the lamp.
     gOpts[opt::tpwsindicator2].value = 21;
-    lamp.value = 4;
-    ShowIndicator(lamp);
+    steady.value = 4;
+    ShowIndicator(steady);
     EXPECT_EQ(panel_[21], 4);
 }
 

@@ -74,24 +74,26 @@ TEST_F(TrainControlTest, DoorCloseWithoutAnOpeningWithdrawsNothing) {
     EXPECT_EQ(out.brake, 9);
 }
 
-TEST_F(TrainControlTest, DoorOptionsOtherThanOneAndTwoDoNothing) {
-    Start("doorapplybrake=3\ndoorpowerlock=2\n");
-    drive(4, 0, 1);
-    api().DoorOpen();
-    Frame(200);
-    EXPECT_EQ(out.brake, 0);
-    EXPECT_EQ(out.power, 4);
-}
-
-TEST_F(TrainControlTest, FullServiceDoorBrake) {
-    Start("doorapplybrake=1\n", 6, 4);
-    drive(0, 0, 1);
-    api().DoorOpen();
-    Frame(200);
-    EXPECT_EQ(out.brake, 6);
-    api().DoorClose();
-    Frame(300);
-    EXPECT_EQ(out.brake, 0);
+TEST_F(TrainControlTest, DoorOptionsChooseTheirDemands) {
+    // Only 1 and 2 mean anything: full service or emergency, and a power cut.
+    struct Case {
+        const char* config;
+        int brake;
+        int power;
+    } cases[] = {{"doorapplybrake=1\n", 6, 4}, {"doorapplybrake=3\ndoorpowerlock=2\n", 0, 4}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.config);
+        TearDown();
+        Start(c.config, 6, 4);
+        drive(4, 0, 1);
+        api().DoorOpen();
+        Frame(200);
+        EXPECT_EQ(out.brake, c.brake);
+        EXPECT_EQ(out.power, c.power);
+        api().DoorClose();
+        Frame(300);
+        EXPECT_EQ(out.brake, 0);
+    }
 }
 
 TEST_F(TrainControlTest, TractionInterlockHoldsPowerUntilHandleCycles) {
@@ -123,9 +125,9 @@ TEST_F(TrainControlTest, TractionInterlockHoldsPowerUntilHandleCycles) {
     api().SetBrake(4);
     Frame(700);
     EXPECT_EQ(out.power, 0);
-}
 
-TEST_F(TrainControlTest, WithoutInterlockOptionTheFlagHasNoEffect) {
+    // Any other setting keeps the flag without effect.
+    TearDown();
     Start("tractioninterlock=2\n");
     drive(3, 0, 1);
     api().SetBrake(2);
@@ -190,6 +192,8 @@ TEST_F(TrainControlTest, ReverserMovesAreRestrictedWhileMoving) {
 
 TEST_F(TrainControlTest, ReverserMoveWhileMovingForcesNeutralUntilRestart) {
     Start("reversercontrol=2\neffectivervrindex=21\n");
+    drive(0, 0, -1);
+    EXPECT_EQ(panel[21], 2);
     drive(0, 0, 1);
     Frame(200, 10.0f);
     api().SetReverser(-1);
@@ -200,20 +204,12 @@ TEST_F(TrainControlTest, ReverserMoveWhileMovingForcesNeutralUntilRestart) {
     Frame(500, 0.0f);
     EXPECT_EQ(out.reverser, 0);
     api().Initialize(2);
-    api().SetReverser(1);
     Frame(600, 0.0f);
+    EXPECT_EQ(panel[21], 0);  // neutral right after a restart
+    api().SetReverser(1);
+    Frame(700, 0.0f);
     EXPECT_EQ(out.reverser, 1);
     EXPECT_EQ(panel[21], 1);
-}
-
-TEST_F(TrainControlTest, EffectiveReverserStartsNeutralAfterInitialize) {
-    Start("effectivervrindex=7\n");
-    panel[7] = 5;
-    drive(0, 0, -1);
-    EXPECT_EQ(panel[7], 2);
-    api().Initialize(2);
-    Frame(200);
-    EXPECT_EQ(panel[7], 0);
 }
 
 TEST_F(TrainControlTest, BrakeModeChoosesTheStartingNotch) {
