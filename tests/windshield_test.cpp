@@ -84,9 +84,7 @@ TEST_F(WindshieldTest, IntermittentWipePausesAtRest) {
     EXPECT_EQ(panel[61], 1);
     api().KeyDown(6);
     EXPECT_EQ(panel[61], 0);
-    Steps(199);
-    EXPECT_EQ(panel[kBlade], 0);
-    Steps(20);
+    Steps(219);
     EXPECT_EQ(panel[kBlade], 0) << "off: rests at the end of the stroke";
 }
 
