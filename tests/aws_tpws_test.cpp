@@ -19,18 +19,9 @@ constexpr int kOverrideKey = 7;
 
 // Lamps flash with a 500 ms period.
 std::string Config(const std::string& extra) {
-    return "awsindicator=10\n"
-           "awswarningsound=1\n"
-           "awsclearsound=2\n"
-           "awsacknowledgekey=0,11\n"
-           "tpwsindicator=12,500\n"
-           "tpwsindicator2=13,500\n"
-           "tpwsindicator3=14\n"
-           "tpwswarningsound=3\n"
-           "tpwsresetkey=4\n"
-           "tpwsoverridekey=7\n"
-           "tpwsstopdelay=60\n"
-           "tpwsoverridelifetime=60\n" +
+    return "awsindicator=10\nawswarningsound=1\nawsclearsound=2\nawsacknowledgekey=0,11\n"
+           "tpwsindicator=12,500\ntpwsindicator2=13,500\ntpwsindicator3=14\ntpwswarningsound=3\n"
+           "tpwsresetkey=4\ntpwsoverridekey=7\ntpwsstopdelay=60\ntpwsoverridelifetime=60\n" +
            extra;
 }
 
@@ -66,11 +57,9 @@ TEST_F(BrSafetyTest, WarningBrakesAtTheFirstFrameAfterTheDelay) {
     Frame(4000, 80.0f);
     EXPECT_EQ(out.brake, kEmergency);
     EXPECT_EQ(sound[kHorn], 0);
-    Frame(4100, 60.0f);
-    EXPECT_EQ(out.brake, kEmergency);
 }
 
-TEST_F(BrSafetyTest, ClearMagnetNeedsSpeedAboveTheMinimum) {
+TEST_F(BrSafetyTest, ClearMagnetNeedsSpeedAboveTheMinimumAndTheKeyAcknowledges) {
     Start(Config("system=1\nawsminspeed=30\n"));
     Frame(1000, 30.0f);
     Beacon(44000, 4);  // at the minimum speed: a warning
@@ -79,45 +68,38 @@ TEST_F(BrSafetyTest, ClearMagnetNeedsSpeedAboveTheMinimum) {
     Beacon(44000, 4);  // above it: clear, and the pending warning is cancelled
     EXPECT_EQ(sound[kHorn], -10000);
     EXPECT_EQ(sound[kBell], 1);
-    EXPECT_EQ(panel[kAwsLamp], 0);
     Frame(1200, 30.5f);
     Beacon(44000, 3);  // a restrictive aspect warns at any speed
     EXPECT_EQ(sound[kHorn], 0);
     EXPECT_EQ(sound[kBell], -10000);
-    Key(kAckKey);
-    Frame(10000, 30.5f);
-    EXPECT_EQ(out.brake, 0);
-}
-
-TEST_F(BrSafetyTest, ClearAspectAtAStandWarnsWithTheDefaultMinimum) {
-    Start(Config("system=1\nawsindicatorappear=1\n"));
-    Frame(1000, 0.0f);
-    Beacon(44000, 4);
-    EXPECT_EQ(sound[kHorn], 0);
-    EXPECT_EQ(panel[kAwsLamp], 1);  // shown from the start of the warning
-    EXPECT_EQ(sound[kBell], -10000);
-}
-
-TEST_F(BrSafetyTest, AcknowledgementSilencesTheHornAndPreventsTheBrake) {
-    Start(Config("system=1\n"));
-    Frame(1000, 80.0f);
-    Beacon(44001, 0);
-    EXPECT_EQ(panel[kAwsLamp], 0);
-    Frame(3900, 80.0f);
+    Frame(4199, 30.5f);
     api().KeyDown(kAckKey);
     EXPECT_EQ(panel[kAwsButton], 1);
     EXPECT_EQ(panel[kAwsLamp], 1);
     EXPECT_EQ(sound[kHorn], -10000);
     api().KeyUp(kAckKey);
     EXPECT_EQ(panel[kAwsButton], 0);
-    Frame(10000, 80.0f);
+    Frame(10000, 30.5f);
     EXPECT_EQ(out.brake, 0);
     EXPECT_EQ(panel[kAwsLamp], 1);
 }
 
 TEST_F(BrSafetyTest, BrakeCancelRuleZeroReleasesOnlyAtAStand) {
-    Start(Config("system=1\n"));
+    Start(Config("system=1\nawsindicatorappear=1\n"));
     UnacknowledgedWarning(1000, 80.0f);
+    // A clear magnet cannot undo the brake: nothing is written.
+    panel[kAwsLamp] = 7;
+    sound[kHorn] = 7;
+    sound[kBell] = 7;
+    Beacon(44000, 5);
+    EXPECT_EQ(panel[kAwsLamp], 7);
+    EXPECT_EQ(sound[kHorn], 7);
+    EXPECT_EQ(sound[kBell], 7);
+    // A warning magnet rewrites the warning only: still braking, no new period.
+    Beacon(44001, 0);
+    EXPECT_EQ(panel[kAwsLamp], 1);
+    EXPECT_EQ(sound[kHorn], 0);
+    EXPECT_EQ(sound[kBell], -10000);
     Key(kAckKey);
     Frame(4100, 40.0f);
     EXPECT_EQ(out.brake, kEmergency);
@@ -127,16 +109,19 @@ TEST_F(BrSafetyTest, BrakeCancelRuleZeroReleasesOnlyAtAStand) {
     EXPECT_EQ(sound[kHorn], -10000);
     Frame(9100, 0.0f);
     EXPECT_EQ(out.brake, 0);
+    Frame(20000, 0.0f);
+    EXPECT_EQ(out.brake, 0);
     // The one demand was withdrawn once: a second press changes nothing and the next
     // unacknowledged warning brakes again.
     Key(kAckKey);
-    UnacknowledgedWarning(20000, 50.0f);
+    UnacknowledgedWarning(30000, 50.0f);
 }
 
 TEST_F(BrSafetyTest, BrakeCancelRuleOneReleasesAtTheNextStandAndStopsTheHorn) {
     Start(Config("system=1\nawsbrakecancel=1\n"));
     UnacknowledgedWarning(1000, 80.0f);
-    Key(kAckKey);  // armed while moving
+    Key(kAckKey);      // armed while moving
+    Beacon(44000, 5);  // a clear magnet keeps the armed release
     Frame(4100, 40.0f);
     EXPECT_EQ(out.brake, kEmergency);
     EXPECT_EQ(sound[kHorn], 0);
@@ -144,30 +129,28 @@ TEST_F(BrSafetyTest, BrakeCancelRuleOneReleasesAtTheNextStandAndStopsTheHorn) {
     EXPECT_EQ(out.brake, 0);
     EXPECT_EQ(panel[kAwsLamp], 0);
     EXPECT_EQ(sound[kHorn], -10000);
+
     UnacknowledgedWarning(20000, 50.0f);
+    Frame(25000, 0.0f);
+    Key(kAckKey);  // at a stand: nothing at the press, released in the next frame
+    EXPECT_EQ(sound[kHorn], 0);
+    Frame(25016, 0.0f);
+    EXPECT_EQ(out.brake, 0);
+    EXPECT_EQ(sound[kHorn], -10000);
 }
 
-TEST_F(BrSafetyTest, BrakeCancelOtherRulesReleaseAtOnceWhileMoving) {
+TEST_F(BrSafetyTest, BrakeCancelOtherRulesReleaseAtOnceTheNotchPlaced) {
     Start(Config("system=1\nawsbrakecancel=2\n"));
     UnacknowledgedWarning(1000, 80.0f);
+    // The host reports other notch numbers without starting again.
+    api().SetVehicleSpec(ATS_VEHICLESPEC{6, 5, 0, 0, 1});
     Key(kAckKey);
     EXPECT_EQ(sound[kHorn], -10000);
     Frame(4100, 80.0f);
     EXPECT_EQ(out.brake, 0);
 }
 
-TEST_F(BrSafetyTest, ReleaseWithdrawsTheNotchThatWasDemanded) {
-    Start(Config("system=1\n"));
-    UnacknowledgedWarning(1000, 80.0f);
-    // The host reports other notch numbers without starting again.
-    api().SetVehicleSpec(ATS_VEHICLESPEC{6, 5, 0, 0, 1});
-    Frame(5000, 0.0f);
-    Key(kAckKey);
-    Frame(5100, 0.0f);
-    EXPECT_EQ(out.brake, 0);
-}
-
-TEST_F(BrSafetyTest, RestartDropsTheBrakeAndStartsAfresh) {
+TEST_F(BrSafetyTest, RestartStartsAfreshWhateverTheClockReads) {
     Start(Config("system=2\n"));
     UnacknowledgedWarning(1000, 80.0f);
     Beacon(44003, 0);
@@ -182,42 +165,51 @@ TEST_F(BrSafetyTest, RestartDropsTheBrakeAndStartsAfresh) {
     Key(kAckKey);
     Frame(9200, 0.0f);
     EXPECT_EQ(out.brake, kEmergency);
-}
 
-TEST_F(BrSafetyTest, ClearMagnetLeavesTheAwsBrakeAlone) {
-    Start(Config("system=1\n"));
-    UnacknowledgedWarning(1000, 80.0f);
-    panel[kAwsLamp] = 7;
-    sound[kHorn] = 7;
-    sound[kBell] = 7;
-    Beacon(44000, 5);
-    EXPECT_EQ(panel[kAwsLamp], 7);
-    EXPECT_EQ(sound[kHorn], 7);
-    EXPECT_EQ(sound[kBell], 7);
-    Frame(4100, 0.0f);
-    EXPECT_EQ(out.brake, kEmergency);
-    Key(kAckKey);  // still Braking, so the key releases at the stand
-    Frame(4200, 0.0f);
+    // A clock that runs through -1 and -2 ms: a warning or an override started there is
+    // neither lost nor mistaken for the braking state.
+    api().Initialize(2);
+    Frame(-1, 30.0f);
+    Key(kOverrideKey);
+    Beacon(44003, 0);  // passed under the override
+    Frame(100, 30.0f);
     EXPECT_EQ(out.brake, 0);
-}
 
-TEST_F(BrSafetyTest, ClearMagnetKeepsAnArmedRelease) {
-    Start(Config("system=1\nawsbrakecancel=1\n"));
-    UnacknowledgedWarning(1000, 80.0f);
-    Key(kAckKey);
-    Beacon(44000, 5);
-    Frame(4100, 0.0f);
-    EXPECT_EQ(out.brake, 0);
-    EXPECT_EQ(sound[kHorn], -10000);
-}
-
-TEST_F(BrSafetyTest, BeaconsAreIgnoredRunningBackwards) {
-    Start(Config("system=1\n"));
-    Frame(1000, -10.0f);
+    api().Initialize(2);
+    Frame(-1, 80.0f);
     Beacon(44001, 0);
-    EXPECT_EQ(sound[kHorn], -10000);
-    Frame(5000, -10.0f);
+    Frame(2995, 80.0f);
     EXPECT_EQ(out.brake, 0);
+    Frame(2999, 80.0f);
+    EXPECT_EQ(out.brake, kEmergency);
+
+    api().Initialize(2);
+    Frame(-2, 80.0f);
+    Beacon(44001, 0);
+    Frame(2998, 80.0f);
+    EXPECT_EQ(out.brake, kEmergency);
+    Frame(9000, 0.0f);
+    Key(kAckKey);
+    Frame(9100, 0.0f);
+    EXPECT_EQ(out.brake, 0);
+}
+
+TEST_F(BrSafetyTest, TrainStopModeIgnoresAwsAndSensorsAndEverythingBackwards) {
+    Start(Config("system=3\n"));
+    Frame(1000, -10.0f);
+    Beacon(44003, 0);
+    Frame(1100, -10.0f);
+    EXPECT_EQ(out.brake, 0);
+    Frame(1200, 100.0f);
+    Beacon(44001, 0);
+    Beacon(44002, 0, 10);
+    Beacon(44004, 0, 10);
+    EXPECT_EQ(sound[kHorn], -10000);
+    Frame(5000, 100.0f);
+    EXPECT_EQ(out.brake, 0);
+    Beacon(44003, 0);
+    Frame(5100, 100.0f);
+    EXPECT_EQ(out.brake, kEmergency);
 }
 
 TEST_F(BrSafetyTest, ModeZeroIgnoresBeaconsButNotTheButton) {
@@ -227,20 +219,8 @@ TEST_F(BrSafetyTest, ModeZeroIgnoresBeaconsButNotTheButton) {
     Beacon(44003, 0);
     EXPECT_EQ(sound[kHorn], -10000);
     EXPECT_EQ(sound[kTpwsAlarm], -10000);
-    // The acknowledge button follows the key whatever the mode.
     api().KeyDown(kAckKey);
     EXPECT_EQ(panel[kAwsButton], 1);
-    api().KeyUp(kAckKey);
-    EXPECT_EQ(panel[kAwsButton], 0);
-}
-
-TEST_F(BrSafetyTest, TrainStopModeIgnoresAwsMagnets) {
-    Start(Config("system=3\n"));
-    Frame(1000, 80.0f);
-    Beacon(44001, 0);
-    EXPECT_EQ(sound[kHorn], -10000);
-    Frame(5000, 80.0f);
-    EXPECT_EQ(out.brake, 0);
 }
 
 TEST_F(BrSafetyTest, FullStartupTestRunsOnceFromReverserToAcknowledgement) {
@@ -253,7 +233,7 @@ TEST_F(BrSafetyTest, FullStartupTestRunsOnceFromReverserToAcknowledgement) {
     Frame(1100);
     EXPECT_EQ(panel[kTpwsLamp], 1);
     EXPECT_EQ(panel[kOverrideLamp], 1);
-    Frame(2000);  // steady, not flashing
+    Frame(1600);  // steady, not flashing
     EXPECT_EQ(panel[kTpwsLamp], 1);
     Key(kOverrideKey);  // refused while the test waits
     Key(kAckKey);
@@ -267,22 +247,9 @@ TEST_F(BrSafetyTest, FullStartupTestRunsOnceFromReverserToAcknowledgement) {
     api().SetReverser(0);
     api().SetReverser(-1);
     EXPECT_EQ(sound[kHorn], -10000);
-    EXPECT_EQ(panel[kTestLamp], 0);
-    // Now the override key is taken.
-    Key(kOverrideKey);
+    Key(kOverrideKey);  // now taken
     Frame(2200);
     EXPECT_EQ(panel[kOverrideLamp], 1);
-}
-
-TEST_F(BrSafetyTest, StartupTestLightsOnlyTheThirdLampWithoutTheFrame) {
-    Start(Config("system=0\nstartuptest=2\n"));
-    Frame(1000);
-    api().SetReverser(1);
-    Frame(1100);
-    EXPECT_EQ(panel[kTestLamp], 1);
-    EXPECT_EQ(panel[kTpwsLamp], 0);
-    EXPECT_EQ(panel[kOverrideLamp], 0);
-    EXPECT_EQ(sound[kHorn], 0);
 }
 
 TEST_F(BrSafetyTest, StartupTestAcknowledgementLeavesAPendingWarning) {
@@ -350,31 +317,16 @@ TEST_F(BrSafetyTest, SensorsTripAboveTheirSpeedAndTrainStopsAtDanger) {
     EXPECT_EQ(out.brake, kEmergency);
 }
 
-TEST_F(BrSafetyTest, TrainStopOnlyModeIgnoresTheSensors) {
-    Start(Config("system=3\n"));
-    Frame(1000, 100.0f);
-    Beacon(44002, 0, 10);
-    Beacon(44004, 0, 10);
-    Frame(1100, 100.0f);
-    EXPECT_EQ(out.brake, 0);
-    Beacon(44003, 0);
-    Frame(1200, 100.0f);
-    EXPECT_EQ(out.brake, kEmergency);
-}
-
-TEST_F(BrSafetyTest, ResetRuleZeroWaitsForTheStopDelay) {
+TEST_F(BrSafetyTest, ResetRuleZeroWaitsForTheStopDelayFromTheStand) {
     Start(Config("system=2\n"));
     Frame(1000, 60.0f);
     Beacon(44003, 0);
     Key(kResetKey);  // moving: the lamp turns steady, the alarm goes on
     Frame(1600, 30.0f);
     EXPECT_EQ(panel[kTpwsLamp], 1);
-    Frame(2100, 30.0f);
-    EXPECT_EQ(panel[kTpwsLamp], 1);
     EXPECT_EQ(sound[kTpwsAlarm], 0);
     Frame(5000, 0.0f);  // the first frame at a stand
     Frame(5100, 2.0f);  // moving off and stopping again does not restart the delay
-    Frame(5200, 0.0f);
     Frame(64999, 0.0f);
     Key(kResetKey);
     Frame(64999, 0.0f);
@@ -385,15 +337,11 @@ TEST_F(BrSafetyTest, ResetRuleZeroWaitsForTheStopDelay) {
     Frame(65100, 0.0f);
     EXPECT_EQ(out.brake, 0);
     EXPECT_EQ(panel[kTpwsLamp], 0);
-}
 
-TEST_F(BrSafetyTest, ResetAtAStandBeforeAnyFrameStartsTheDelayAtThePress) {
-    Start(Config("system=2\n"));
+    // Tripped and reset at a stand before a frame recorded it: the delay starts at the press.
     Frame(100000, 0.0f);
     Beacon(44003, 0);
     Key(kResetKey);
-    Frame(100100, 0.0f);
-    EXPECT_EQ(out.brake, kEmergency);
     Frame(159999, 0.0f);
     Key(kResetKey);
     Frame(159999, 0.0f);
@@ -431,12 +379,9 @@ TEST_F(BrSafetyTest, OverrideLetsOneTrainStopPass) {
     EXPECT_EQ(panel[kOverrideLamp], 0);  // flashing
     Beacon(44004, 0, 10);                // sensors are ignored while it runs
     Beacon(44002, 0, 10);
-    Frame(1600, 30.0f);
-    EXPECT_EQ(out.brake, 0);
     Beacon(44003, 0);  // passed without a trip, and the override ends
     Frame(1700, 30.0f);
     EXPECT_EQ(out.brake, 0);
-    EXPECT_EQ(panel[kOverrideLamp], 0);
     Frame(2300, 30.0f);
     EXPECT_EQ(panel[kOverrideLamp], 0);
     Beacon(44003, 0);
@@ -447,21 +392,8 @@ TEST_F(BrSafetyTest, OverrideLetsOneTrainStopPass) {
     EXPECT_EQ(panel[kOverrideLamp], 0);
 }
 
-TEST_F(BrSafetyTest, OverrideLapsesAfterItsLifetime) {
-    Start(Config("system=3\ntpwsoverridelifetime=5\n"));
-    Frame(1000, 30.0f);
-    Key(kOverrideKey);
-    Frame(5999, 30.0f);
-    Frame(6000, 30.0f);
-    Frame(6100, 30.0f);  // a running override would be lit again here
-    EXPECT_EQ(panel[kOverrideLamp], 0);
-    Beacon(44003, 0);
-    Frame(6200, 30.0f);
-    EXPECT_EQ(out.brake, kEmergency);
-}
-
-TEST_F(BrSafetyTest, OverrideKeySwitchesARunningOverrideOff) {
-    Start(Config("system=3\n"));
+TEST_F(BrSafetyTest, OverrideSwitchesOffByKeyAndLapsesAfterItsLifetime) {
+    Start(Config("system=3\ntpwsoverridelifetime=5\ntpwsbrakecancel=2\n"));
     Frame(1000, 30.0f);
     Key(kOverrideKey);
     Key(kOverrideKey);
@@ -470,11 +402,21 @@ TEST_F(BrSafetyTest, OverrideKeySwitchesARunningOverrideOff) {
     Beacon(44003, 0);
     Frame(1200, 30.0f);
     EXPECT_EQ(out.brake, kEmergency);
+    Key(kResetKey);
+    Frame(1300, 30.0f);
+    ASSERT_EQ(out.brake, 0);
+    Key(kOverrideKey);
+    Frame(6299, 30.0f);
+    Frame(6300, 30.0f);
+    Frame(6400, 30.0f);  // a running override would be lit again here
+    EXPECT_EQ(panel[kOverrideLamp], 0);
+    Beacon(44003, 0);
+    Frame(6500, 30.0f);
+    EXPECT_EQ(out.brake, kEmergency);
 }
 
 TEST_F(BrSafetyTest, DefaultKeysAcknowledgeAndResetTogether) {
-    // Acknowledge and reset both default to key 0.
-    Start("system=2\ntpwsbrakecancel=2\n");
+    Start("system=2\ntpwsbrakecancel=2\n");  // both default to key 0
     Frame(1000, 80.0f);
     Beacon(44001, 0);
     Beacon(44003, 0);
@@ -482,69 +424,6 @@ TEST_F(BrSafetyTest, DefaultKeysAcknowledgeAndResetTogether) {
     EXPECT_EQ(out.brake, kEmergency);
     Key(0);
     Frame(5000, 80.0f);
-    EXPECT_EQ(out.brake, 0);
-}
-
-TEST_F(BrSafetyTest, WarningMagnetWhileBrakingRewritesTheWarningOnly) {
-    Start(Config("system=1\nawsindicatorappear=1\n"));
-    UnacknowledgedWarning(1000, 80.0f);
-    panel[kAwsLamp] = 7;
-    sound[kHorn] = 7;
-    sound[kBell] = 7;
-    Beacon(44001, 0);
-    EXPECT_EQ(panel[kAwsLamp], 1);
-    EXPECT_EQ(sound[kHorn], 0);
-    EXPECT_EQ(sound[kBell], -10000);
-    // Still braking, not a new warning: the key releases at a stand, and a second
-    // acknowledgement period never starts.
-    Frame(9000, 0.0f);
-    EXPECT_EQ(out.brake, kEmergency);
-    Key(kAckKey);
-    Frame(9100, 0.0f);
-    EXPECT_EQ(out.brake, 0);
-    Frame(20000, 0.0f);
-    EXPECT_EQ(out.brake, 0);
-}
-
-TEST_F(BrSafetyTest, ArmedReleaseAtAStandTakesEffectInTheNextFrame) {
-    Start(Config("system=1\nawsbrakecancel=1\n"));
-    UnacknowledgedWarning(1000, 80.0f);
-    Frame(5000, 0.0f);
-    EXPECT_EQ(out.brake, kEmergency);
-    Key(kAckKey);
-    EXPECT_EQ(sound[kHorn], 0);  // nothing happens at the press itself
-    Frame(5016, 0.0f);
-    EXPECT_EQ(out.brake, 0);
-    EXPECT_EQ(panel[kAwsLamp], 0);
-    EXPECT_EQ(sound[kHorn], -10000);
-}
-
-TEST_F(BrSafetyTest, WarningAndOverrideStartedWhenTheClockReadsAMarkerStillRun) {
-    // A clock that runs through -1 and -2 ms: a warning or an override started there is
-    // neither lost nor mistaken for the braking state.
-    Start(Config("system=2\n"));
-    Frame(-1, 30.0f);
-    Key(kOverrideKey);
-    Beacon(44003, 0);  // passed under the override
-    Frame(100, 30.0f);
-    EXPECT_EQ(out.brake, 0);
-
-    api().Initialize(2);
-    Frame(-1, 80.0f);
-    Beacon(44001, 0);
-    Frame(2995, 80.0f);
-    EXPECT_EQ(out.brake, 0);
-    Frame(2999, 80.0f);
-    EXPECT_EQ(out.brake, kEmergency);
-
-    api().Initialize(2);
-    Frame(-2, 80.0f);
-    Beacon(44001, 0);
-    Frame(2998, 80.0f);
-    EXPECT_EQ(out.brake, kEmergency);
-    Frame(9000, 0.0f);
-    Key(kAckKey);
-    Frame(9100, 0.0f);
     EXPECT_EQ(out.brake, 0);
 }
 
