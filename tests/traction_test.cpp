@@ -25,7 +25,6 @@ TEST_F(TractionTest, WithoutModelOnlyHeatingAndAmmeterRun) {
     EXPECT_EQ(out.reverser, 1);
     // Notch 4 lies beyond the list: its last number.
     EXPECT_EQ(panel[kAmmeter], 200);
-    EXPECT_EQ(panel[kThermometer], 0);
     Frame(1100);
     EXPECT_EQ(panel[kThermometer], 3);  // notch 4 reads the last rate, 3
 
@@ -45,9 +44,6 @@ TEST_F(TractionTest, WithoutModelOnlyHeatingAndAmmeterRun) {
     api().SetReverser(0);
     Frame(3200);
     EXPECT_EQ(panel[kAmmeter], 0);
-    api().SetReverser(1);
-    Frame(3300);
-    EXPECT_EQ(panel[kAmmeter], 100);
 }
 
 TEST_F(TractionTest, OverheatWarnsCutsPowerForGoodAndCoolsToZero) {
@@ -56,17 +52,15 @@ TEST_F(TractionTest, OverheatWarnsCutsPowerForGoodAndCoolsToZero) {
     Drive(1, 2);
     Frame(100);
     Frame(1100);
-    EXPECT_EQ(panel[kThermometer], 10);
     EXPECT_EQ(panel[kOverheatLamp], 0);
     EXPECT_EQ(sound[kAlarmSound], kSoundStop);
     Frame(2100);
-    EXPECT_EQ(panel[kThermometer], 20);
+    EXPECT_EQ(panel[kThermometer], 20);  // the warning at its threshold
     EXPECT_EQ(panel[kOverheatLamp], 1);
     EXPECT_EQ(sound[kAlarmSound], kSoundLoop);
     EXPECT_EQ(out.power, 2);
     Frame(3100);
-    EXPECT_EQ(panel[kThermometer], 30);
-    EXPECT_EQ(out.power, 0);
+    EXPECT_EQ(out.power, 0);  // 30: the cut
 
     // Without power the engine cools by 5 a second, down to 0 and no further.
     Frame(4100);
@@ -91,7 +85,6 @@ TEST_F(TractionTest, OverheatWarnsCutsPowerForGoodAndCoolsToZero) {
     Drive(1, 2);
     Frame(12300);
     EXPECT_EQ(out.power, 2);
-    EXPECT_EQ(panel[kThermometer], 0);
 }
 
 TEST_F(TractionTest, DefaultOverheatCutsAtTheFirstTick) {
@@ -109,8 +102,6 @@ TEST_F(TractionTest, FillingZoneIsSetByDirectionAndFillsOnlyAtAStandstill) {
     Start("traction=2\nfuelcapacity=1000\nfuelstartamount=100\nfuelfillspeed=300\n"
           "fuelindicator=30\nfuelfillindicator=31\n");
     Frame(100);
-    EXPECT_EQ(panel[kFuel], 100);
-    EXPECT_EQ(panel[kFillLamp], 0);
     // At a standstill a beacon changes nothing.
     Beacon(22, 1);
     Frame(200);
@@ -124,12 +115,7 @@ TEST_F(TractionTest, FillingZoneIsSetByDirectionAndFillsOnlyAtAStandstill) {
     EXPECT_EQ(panel[kFuel], 100);
     Frame(1500, 0.0f);
     EXPECT_EQ(panel[kFillLamp], 1);
-    Frame(2100);
-    EXPECT_EQ(panel[kFuel], 400);
-    Frame(3100);
-    Frame(4100);
-    EXPECT_EQ(panel[kFuel], 1000);
-    Frame(5100);
+    for (int t = 2100; t <= 5100; t += 1000) Frame(t);
     EXPECT_EQ(panel[kFuel], 1000);  // never beyond the capacity
 
     // Other beacon types are not ours.
@@ -153,44 +139,35 @@ TEST_F(TractionTest, FillingZoneIsSetByDirectionAndFillsOnlyAtAStandstill) {
     EXPECT_EQ(panel[kFillLamp], 0);
 }
 
-TEST_F(TractionTest, SteamFillingTickRunsOnlyWhileFillingIsPossible) {
-    Start("traction=1\nfuelcapacity=1000\nfuelstartamount=100\nfuelfillspeed=300\n"
-          "fuelindicator=30\nfuelfillindicator=31\n");
+// The steam store's tick runs only while filling is possible; the diesel's keeps its cadence.
+TEST_F(TractionTest, FillingTickPerModel) {
+    const std::string store = "\nfuelcapacity=1000\nfuelstartamount=100\nfuelfillspeed=300\nfuelindicator=30\n";
+    Start("traction=1" + store);
     Frame(100, 10.0f);
     Beacon(22, 1);
-    // Long after the start the first standstill frame only starts the tick.
-    Frame(5000, 0.0f);
-    EXPECT_EQ(panel[kFillLamp], 1);
-    EXPECT_EQ(panel[kFuel], 100);
+    Frame(5000, 0.0f);  // long after the start the first standstill frame only starts the tick
     Frame(5999);
     EXPECT_EQ(panel[kFuel], 100);
     Frame(6000);
     EXPECT_EQ(panel[kFuel], 400);
-    // After a pause the store gets one tick, not the missed ones.
     Frame(9500);
-    EXPECT_EQ(panel[kFuel], 700);
     Frame(9600);
-    EXPECT_EQ(panel[kFuel], 700);
-}
+    EXPECT_EQ(panel[kFuel], 700);  // after a pause one tick, not the missed ones
 
-TEST_F(TractionTest, DieselFillingTickKeepsItsCadence) {
-    Start("traction=2\nfuelcapacity=1000\nfuelstartamount=100\nfuelfillspeed=300\n"
-          "fuelindicator=30\nfuelfillindicator=31\n");
-    Frame(100, 10.0f);
+    WriteFile(ConfigPath(), "traction=2" + store);
+    api().Initialize(2);
+    Frame(10100, 10.0f);
     Beacon(22, 1);
-    // The tick has run since the first frame: the missed ones come one per frame.
-    Frame(5000, 0.0f);
+    Frame(15000, 0.0f);
     EXPECT_EQ(panel[kFuel], 400);
-    Frame(5001);
-    EXPECT_EQ(panel[kFuel], 700);
+    Frame(15001);
+    EXPECT_EQ(panel[kFuel], 700);  // the missed ticks come one per frame
 }
 
 TEST_F(TractionTest, CutoffKeysAreRateLimitedAndBounded) {
     Start("traction=1\ncutoffindicator=40\ncutoffchangespeed=100\ncutoffmax=20\ncutoffmin=-18\n");
     Frame(1000);
     Key(5);  // starts the period only
-    Frame(1050);
-    EXPECT_EQ(panel[40], 0);
     Frame(1100);
     Key(5);
     Key(5);  // within the period
@@ -198,7 +175,6 @@ TEST_F(TractionTest, CutoffKeysAreRateLimitedAndBounded) {
     EXPECT_EQ(panel[40], 1);
     Key(5);
     Frame(1200);
-    EXPECT_EQ(panel[40], 1);
     Key(5);
     Frame(1250);
     EXPECT_EQ(panel[40], 2);
@@ -209,9 +185,6 @@ TEST_F(TractionTest, CutoffKeysAreRateLimitedAndBounded) {
     Key(5);
     Frame(1500);
     EXPECT_EQ(panel[40], 2);
-    Key(5);
-    Frame(1550);
-    EXPECT_EQ(panel[40], 3);
 
     int t = 1600;
     for (int i = 0; i < 40; ++i, t += 100) {
@@ -237,39 +210,31 @@ TEST_F(TractionTest, OneKeyActsInEveryRoleItHas) {
     Frame(1100);
     EXPECT_EQ(panel[41], 1);
     EXPECT_EQ(panel[42], 1);
-    Key(5);
-    Frame(1200);
-    EXPECT_EQ(panel[41], 0);
-    EXPECT_EQ(panel[42], 0);
     EXPECT_EQ(panel[40], 0);  // without the steam model nobody shows the cut-off
 
     // Gear keys work whatever the model, only with the power handle at 0.
     api().SetPower(1);
     Key(3);
-    Frame(1300);
+    Frame(1200);
     EXPECT_EQ(panel[43], 0);
     api().SetPower(0);
     Key(3);
     Key(3);
-    Frame(1400);
-    EXPECT_EQ(panel[43], 2);
-    Key(3);  // already in the top gear
-    Frame(1500);
+    Key(3);  // the top gear is the top
+    Frame(1300);
     EXPECT_EQ(panel[43], 2);
     api().SetPower(2);
     Key(4);
-    Frame(1600);
+    Frame(1400);
     EXPECT_EQ(panel[43], 2);
     api().SetPower(0);
     Key(4);
     Key(4);
     Key(4);  // neutral is the bottom
-    Frame(1700);
-    EXPECT_EQ(panel[43], 0);
-    EXPECT_EQ(out.power, 0);
     api().SetReverser(1);
     api().SetPower(3);
-    Frame(1800);
+    Frame(1500);
+    EXPECT_EQ(panel[43], 0);
     EXPECT_EQ(out.power, 3);  // no model, no gear power limit
 }
 
