@@ -32,32 +32,24 @@ protected:
 TEST_F(DieselTest, GearPowerLimitFollowsEngineSpeed) {
     Start(kGears, 8, 5);
     Drive(1, 5);
-    Frame(100, 19.0f);
-    EXPECT_EQ(out.power, 0);  // neutral gives no power
+    EXPECT_EQ(Frame(100, 19.0f).power, 0);  // neutral gives no power
     ShiftUp(5);
-    Frame(200, 19.0f);
-    EXPECT_EQ(panel[kTachometer], 950);
+    EXPECT_EQ(PanelAt(kTachometer, 200, 19.0f), 950);
     EXPECT_EQ(out.power, 2);  // fading out: 5 - 5 x 50 / 100 = 2.5
-    Frame(300, 0.0f);
-    EXPECT_EQ(out.power, 5);  // no fade-in range in gear 1
+    EXPECT_EQ(Frame(300, 0.0f).power, 5);  // no fade-in range in gear 1
 
     ShiftUp(5);
-    Frame(500, 19.0f);
-    EXPECT_EQ(panel[kTachometer], 380);
+    EXPECT_EQ(PanelAt(kTachometer, 500, 19.0f), 380);
     EXPECT_EQ(out.power, 4);  // fading in: 5 x 380 / 400 = 4.75
     api().SetPower(3);
-    Frame(600, 19.0f);
-    EXPECT_EQ(out.power, 2);  // the driver's notch lowered by the notch lost
+    EXPECT_EQ(Frame(600, 19.0f).power, 2);  // the driver's notch lowered by the notch lost
     api().SetPower(5);
-    Frame(700, 0.0f);
-    EXPECT_EQ(out.power, 0);  // a gear with a fade-in range cannot start the train
-    Frame(900, -60.0f);
-    EXPECT_EQ(panel[kTachometer], 1000);  // either direction, never beyond the maximum
+    EXPECT_EQ(Frame(700, 0.0f).power, 0);  // a gear with a fade-in range cannot start the train
+    EXPECT_EQ(PanelAt(kTachometer, 900, -60.0f), 1000);  // either direction, never beyond the maximum
     EXPECT_EQ(out.power, 0);
 
     ShiftUp(5);
-    Frame(1000, 19.0f);
-    EXPECT_EQ(panel[kTachometer], 228);
+    EXPECT_EQ(PanelAt(kTachometer, 1000, 19.0f), 228);
     EXPECT_EQ(out.power, 2);  // 5 x 228 / 500 = 2.28
 }
 
@@ -65,28 +57,21 @@ TEST_F(DieselTest, AutomaticGearboxEngagesShiftsAndDropsToNeutral) {
     Start(kGears + "automatic=9\nautomaticindicator=52\n", 8, 5);
     Key(kAutomatic);
     Drive(1, 5);
-    Frame(100, 19.0f);
-    EXPECT_EQ(panel[52], 1);
+    EXPECT_EQ(PanelAt(52, 100, 19.0f), 1);
     EXPECT_EQ(panel[kGearLamp], 1);  // engaged as soon as the driver takes power
-    Frame(2099, 19.0f);
-    EXPECT_EQ(panel[kGearLamp], 1);
-    Frame(2100, 19.0f);
-    EXPECT_EQ(panel[kGearLamp], 2);  // 950 is above 800
+    EXPECT_EQ(PanelAt(kGearLamp, 2099, 19.0f), 1);
+    EXPECT_EQ(PanelAt(kGearLamp, 2100, 19.0f), 2);  // 950 is above 800
     Frame(4100, 8.0f);
-    Frame(6100, 8.0f);
-    EXPECT_EQ(panel[kGearLamp], 1);  // 160 is below 200, but never below the first gear
+    EXPECT_EQ(PanelAt(kGearLamp, 6100, 8.0f), 1);  // 160 is below 200, but never below the first gear
 
     api().SetBrake(2);
     Frame(8100, 8.0f);
-    Frame(10100, 8.0f);
-    EXPECT_EQ(panel[kGearLamp], 0);  // in neutral only the driver's power engages a gear
+    EXPECT_EQ(PanelAt(kGearLamp, 10100, 8.0f), 0);  // in neutral only the driver's power engages a gear
     api().SetBrake(0);
-    Frame(10200, 8.0f);
-    EXPECT_EQ(panel[kGearLamp], 1);
+    EXPECT_EQ(PanelAt(kGearLamp, 10200, 8.0f), 1);
 
     Key(kAutomatic);  // off: gears stay where they are
-    Frame(14300, 19.0f);
-    EXPECT_EQ(panel[52], 0);
+    EXPECT_EQ(PanelAt(52, 14300, 19.0f), 0);
     EXPECT_EQ(panel[kGearLamp], 1);
 }
 
@@ -105,17 +90,12 @@ TEST_F(DieselTest, BandEdgesAndGearboxThresholds) {
     Frame(100, 10.0f);
     for (const auto& step : band) {
         SCOPED_TRACE(step.speed);
-        Frame(step.time, step.speed);
-        EXPECT_EQ(out.power, step.power);
+        EXPECT_EQ(Frame(step.time, step.speed).power, step.power);
     }
-    Frame(2100, 20.0f);
-    EXPECT_EQ(panel[kGearLamp], 1);  // 800 is not above 800
-    Frame(4100, 20.03f);
-    EXPECT_EQ(panel[kGearLamp], 2);
-    Frame(6100, 5.0f);
-    EXPECT_EQ(panel[kGearLamp], 2);  // 200 is not below 200
-    Frame(8100, 4.99f);
-    EXPECT_EQ(panel[kGearLamp], 1);
+    EXPECT_EQ(PanelAt(kGearLamp, 2100, 20.0f), 1);  // 800 is not above 800
+    EXPECT_EQ(PanelAt(kGearLamp, 4100, 20.03f), 2);
+    EXPECT_EQ(PanelAt(kGearLamp, 6100, 5.0f), 2);  // 200 is not below 200
+    EXPECT_EQ(PanelAt(kGearLamp, 8100, 4.99f), 1);
 }
 
 TEST_F(DieselTest, HeatingByEngineLoadUsesHandleAndEngineSpeed) {
@@ -123,17 +103,14 @@ TEST_F(DieselTest, HeatingByEngineLoadUsesHandleAndEngineSpeed) {
     ShiftUp(5);
     api().SetReverser(1);
     Frame(100, 19.0f);
-    Frame(1100, 19.0f);
-    EXPECT_EQ(panel[kThermometer], 90);  // 5 x 950 / 5 / 100 = entry 9
+    EXPECT_EQ(PanelAt(kThermometer, 1100, 19.0f), 90);  // 5 x 950 / 5 / 100 = entry 9
     api().SetReverser(0);
-    Frame(2100, 19.0f);
-    EXPECT_EQ(panel[kThermometer], 95);  // no load: entry 0
+    EXPECT_EQ(PanelAt(kThermometer, 2100, 19.0f), 95);  // no load: entry 0
 
     // A vehicle spec without power notches, changed without a restart, reads entry 0.
     api().SetReverser(1);
     api().SetVehicleSpec(ATS_VEHICLESPEC{8, 0, 0, 0, 1});
-    Frame(3100, 19.0f);
-    EXPECT_EQ(panel[kThermometer], 100);
+    EXPECT_EQ(PanelAt(kThermometer, 3100, 19.0f), 100);
 }
 
 // Without gears only the fuel runs: no tachometer, no heating by load, no power limit.
@@ -144,34 +121,26 @@ TEST_F(DieselTest, FuelUsePerNotchAndLowFuelLampAtTenPercent) {
     Key(kAutomatic);
     Frame(100);
     panel[kTachometer] = 77;
-    Frame(1100);
-    EXPECT_EQ(panel[kFuel], 998);  // idle
+    EXPECT_EQ(PanelAt(kFuel, 1100), 998);  // idle
     Drive(1, 1);
-    Frame(2100);
-    EXPECT_EQ(panel[kFuel], 993);
+    EXPECT_EQ(PanelAt(kFuel, 2100), 993);
     api().SetPower(4);
-    Frame(3100, 40.0f);
-    EXPECT_EQ(panel[kFuel], 984);  // beyond the list: its last number
+    EXPECT_EQ(PanelAt(kFuel, 3100, 40.0f), 984);  // beyond the list: its last number
     EXPECT_EQ(out.power, 4);
     EXPECT_EQ(panel[kTachometer], 77);
     EXPECT_EQ(panel[kThermometer], 0);
     api().SetBrake(1);
-    Frame(4100);
-    EXPECT_EQ(panel[kFuel], 982);
+    EXPECT_EQ(PanelAt(kFuel, 4100), 982);
     api().SetBrake(0);
     api().SetReverser(0);
-    Frame(5100);
-    EXPECT_EQ(panel[kFuel], 980);
+    EXPECT_EQ(PanelAt(kFuel, 5100), 980);
 
     WriteFile(ConfigPath(), "traction=2\nfuelconsumption=1\nfuelcapacity=2000\nfuelstartamount=221\n"
                             "fuelindicator=60,10\n");
     api().Initialize(2);
-    Frame(5200);
-    EXPECT_EQ(panel[kFuel], 221);  // the start amount is shown raw
-    Frame(6100);
-    EXPECT_EQ(panel[kFuel], 0);  // 220 of 2000: 11 percent
-    Frame(7100);
-    EXPECT_EQ(panel[kFuel], 1);  // 219 of 2000: 10 percent
+    EXPECT_EQ(PanelAt(kFuel, 5200), 221);  // the start amount is shown raw
+    EXPECT_EQ(PanelAt(kFuel, 6100), 0);  // 220 of 2000: 11 percent
+    EXPECT_EQ(PanelAt(kFuel, 7100), 1);  // 219 of 2000: 10 percent
 }
 
 TEST_F(DieselTest, RunningDryCutsPowerUntilRefilled) {
@@ -180,19 +149,15 @@ TEST_F(DieselTest, RunningDryCutsPowerUntilRefilled) {
           8, 5);
     ShiftUp(5);
     api().SetReverser(1);
-    Frame(100, 19.0f);
-    EXPECT_EQ(out.power, 2);
-    Frame(1100, 19.0f);
-    EXPECT_EQ(panel[kFuel], 0);
+    EXPECT_EQ(Frame(100, 19.0f).power, 2);
+    EXPECT_EQ(PanelAt(kFuel, 1100, 19.0f), 0);
     EXPECT_EQ(out.power, 0);
     EXPECT_EQ(panel[kTachometer], 0);
     EXPECT_EQ(panel[kThermometer], 1);  // an empty engine heats at entry 0
     Frame(2100, 19.0f);
     Beacon(22, 1);
-    Frame(2500, 0.0f);
-    EXPECT_EQ(out.power, 0);
-    Frame(3100, 0.0f);
-    EXPECT_EQ(panel[kFuel], 40);
+    EXPECT_EQ(Frame(2500, 0.0f).power, 0);
+    EXPECT_EQ(PanelAt(kFuel, 3100, 0.0f), 40);
     EXPECT_EQ(out.power, 5);  // gear 1 at a standstill gives full power
 }
 
@@ -204,15 +169,12 @@ TEST_F(DieselTest, FillingWithdrawsOnlyACutItHolds) {
     Frame(100, 5.0f);
     Beacon(22, 1);
     Frame(200, 0.0f);
-    Frame(1100, 0.0f);
-    EXPECT_EQ(panel[kFuel], 7);  // filled without any cut to withdraw
+    EXPECT_EQ(PanelAt(kFuel, 1100, 0.0f), 7);  // filled without any cut to withdraw
     EXPECT_EQ(out.power, 3);
     Frame(1200, 5.0f);
     Beacon(22, 0);
-    Frame(2100, 5.0f);
-    EXPECT_EQ(out.power, 3);
-    Frame(3100, 5.0f);
-    EXPECT_EQ(panel[kFuel], 0);
+    EXPECT_EQ(Frame(2100, 5.0f).power, 3);
+    EXPECT_EQ(PanelAt(kFuel, 3100, 5.0f), 0);
     EXPECT_EQ(out.power, 0);  // running dry still cuts
 
     WriteFile(ConfigPath(), "traction=2\nfuelconsumption=5\nfuelstartamount=5\nfuelcapacity=100\n"
@@ -221,11 +183,9 @@ TEST_F(DieselTest, FillingWithdrawsOnlyACutItHolds) {
     Drive(1, 3);
     Frame(3200, 5.0f);
     Beacon(22, 1);
-    Frame(4100, 5.0f);
-    EXPECT_EQ(out.power, 0);
+    EXPECT_EQ(Frame(4100, 5.0f).power, 0);
     Frame(4500, 0.0f);
-    Frame(6100, 0.0f);
-    EXPECT_EQ(out.power, 0);  // filling that adds nothing keeps the cut
+    EXPECT_EQ(Frame(6100, 0.0f).power, 0);  // filling that adds nothing keeps the cut
 }
 
 TEST_F(DieselTest, GearSoundsAndLoopRestart) {
@@ -278,18 +238,15 @@ TEST_F(DieselTest, HostileValuesNeitherWrapNorReachTheEngine) {
     ShiftUp(5);
     api().SetReverser(1);
     // A speed that is not a number, or infinite, counts as a standstill.
-    Frame(100, std::numeric_limits<float>::quiet_NaN());
-    EXPECT_EQ(panel[kTachometer], 0);
+    EXPECT_EQ(PanelAt(kTachometer, 100, std::numeric_limits<float>::quiet_NaN()), 0);
     EXPECT_EQ(out.power, 5);
-    Frame(200, std::numeric_limits<float>::infinity());
-    EXPECT_EQ(panel[kTachometer], 0);
+    EXPECT_EQ(PanelAt(kTachometer, 200, std::numeric_limits<float>::infinity()), 0);
     // Amounts saturate instead of wrapping: filling, and a consumption that adds.
     Frame(300, 5.0f);
     Beacon(22, 1);
     Frame(500, 0.0f);
     Frame(1100, 0.0f);
-    Frame(2100, 0.0f);
-    EXPECT_EQ(panel[kFuel], 2147483647);
+    EXPECT_EQ(PanelAt(kFuel, 2100, 0.0f), 2147483647);
 }
 
 }  // namespace

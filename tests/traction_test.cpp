@@ -25,25 +25,19 @@ TEST_F(TractionTest, WithoutModelOnlyHeatingAndAmmeterRun) {
     EXPECT_EQ(out.reverser, 1);
     // Notch 4 lies beyond the list: its last number.
     EXPECT_EQ(panel[kAmmeter], 200);
-    Frame(1100);
-    EXPECT_EQ(panel[kThermometer], 3);  // notch 4 reads the last rate, 3
+    EXPECT_EQ(PanelAt(kThermometer, 1100), 3);  // notch 4 reads the last rate, 3
 
     api().SetPower(1);
-    Frame(1500);
-    EXPECT_EQ(panel[kAmmeter], 100);
-    Frame(2100);
-    EXPECT_EQ(panel[kThermometer], 4);
+    EXPECT_EQ(PanelAt(kAmmeter, 1500), 100);
+    EXPECT_EQ(PanelAt(kThermometer, 2100), 4);
 
     // Any brake notch, or the reverser in neutral, and the engine idles.
     api().SetBrake(1);
-    Frame(2200);
-    EXPECT_EQ(panel[kAmmeter], 0);
-    Frame(3100);
-    EXPECT_EQ(panel[kThermometer], 4);
+    EXPECT_EQ(PanelAt(kAmmeter, 2200), 0);
+    EXPECT_EQ(PanelAt(kThermometer, 3100), 4);
     api().SetBrake(0);
     api().SetReverser(0);
-    Frame(3200);
-    EXPECT_EQ(panel[kAmmeter], 0);
+    EXPECT_EQ(PanelAt(kAmmeter, 3200), 0);
 }
 
 TEST_F(TractionTest, OverheatWarnsCutsPowerForGoodAndCoolsToZero) {
@@ -51,24 +45,19 @@ TEST_F(TractionTest, OverheatWarnsCutsPowerForGoodAndCoolsToZero) {
           "overheatwarn=20\noverheat=30\noverheatresult=1\n");
     Drive(1, 2);
     Frame(100);
-    Frame(1100);
-    EXPECT_EQ(panel[kOverheatLamp], 0);
+    EXPECT_EQ(PanelAt(kOverheatLamp, 1100), 0);
     EXPECT_EQ(sound[kAlarmSound], kSoundStop);
-    Frame(2100);
-    EXPECT_EQ(panel[kThermometer], 20);  // the warning at its threshold
+    EXPECT_EQ(PanelAt(kThermometer, 2100), 20);  // the warning at its threshold
     EXPECT_EQ(panel[kOverheatLamp], 1);
     EXPECT_EQ(sound[kAlarmSound], kSoundLoop);
     EXPECT_EQ(out.power, 2);
-    Frame(3100);
-    EXPECT_EQ(out.power, 0);  // 30: the cut
+    EXPECT_EQ(Frame(3100).power, 0);  // 30: the cut
 
     // Without power the engine cools by 5 a second, down to 0 and no further.
-    Frame(4100);
-    EXPECT_EQ(panel[kThermometer], 25);
+    EXPECT_EQ(PanelAt(kThermometer, 4100), 25);
     EXPECT_EQ(panel[kOverheatLamp], 1);
     Frame(5100);
-    Frame(6100);
-    EXPECT_EQ(panel[kThermometer], 15);
+    EXPECT_EQ(PanelAt(kThermometer, 6100), 15);
     EXPECT_EQ(panel[kOverheatLamp], 0);
     EXPECT_EQ(sound[kAlarmSound], kSoundStop);
     for (int t = 7100; t <= 12100; t += 1000) Frame(t);
@@ -77,25 +66,20 @@ TEST_F(TractionTest, OverheatWarnsCutsPowerForGoodAndCoolsToZero) {
     // Cold again, but the power stays cut whatever the driver does.
     api().SetPower(0);
     api().SetPower(2);
-    Frame(12200);
-    EXPECT_EQ(out.power, 0);
+    EXPECT_EQ(Frame(12200).power, 0);
 
     // A restart gives it back.
     api().Initialize(2);
     Drive(1, 2);
-    Frame(12300);
-    EXPECT_EQ(out.power, 2);
+    EXPECT_EQ(Frame(12300).power, 2);
 }
 
 TEST_F(TractionTest, DefaultOverheatCutsAtTheFirstTick) {
     Start("heatingpart=1\noverheatresult=1\n");
     Drive(1, 3);
-    Frame(100);
-    EXPECT_EQ(out.power, 3);
-    Frame(1099);
-    EXPECT_EQ(out.power, 3);
-    Frame(1100);
-    EXPECT_EQ(out.power, 0);
+    EXPECT_EQ(Frame(100).power, 3);
+    EXPECT_EQ(Frame(1099).power, 3);
+    EXPECT_EQ(Frame(1100).power, 0);
 }
 
 TEST_F(TractionTest, FillingZoneIsSetByDirectionAndFillsOnlyAtAStandstill) {
@@ -104,17 +88,13 @@ TEST_F(TractionTest, FillingZoneIsSetByDirectionAndFillsOnlyAtAStandstill) {
     Frame(100);
     // At a standstill a beacon changes nothing.
     Beacon(22, 1);
-    Frame(200);
-    EXPECT_EQ(panel[kFillLamp], 0);
+    EXPECT_EQ(PanelAt(kFillLamp, 200), 0);
 
     Frame(300, 10.0f);
     Beacon(22, 1);
-    Frame(400, 10.0f);
-    EXPECT_EQ(panel[kFillLamp], 0);  // moving: no filling even inside the zone
-    Frame(1100, 0.5f);
-    EXPECT_EQ(panel[kFuel], 100);
-    Frame(1500, 0.0f);
-    EXPECT_EQ(panel[kFillLamp], 1);
+    EXPECT_EQ(PanelAt(kFillLamp, 400, 10.0f), 0);  // moving: no filling even inside the zone
+    EXPECT_EQ(PanelAt(kFuel, 1100, 0.5f), 100);
+    EXPECT_EQ(PanelAt(kFillLamp, 1500, 0.0f), 1);
     for (int t = 2100; t <= 5100; t += 1000) Frame(t);
     EXPECT_EQ(panel[kFuel], 1000);  // never beyond the capacity
 
@@ -122,21 +102,17 @@ TEST_F(TractionTest, FillingZoneIsSetByDirectionAndFillsOnlyAtAStandstill) {
     Frame(5200, -3.0f);
     Beacon(21, 0);
     Beacon(23, 0);
-    Frame(5300, 0.0f);
-    EXPECT_EQ(panel[kFillLamp], 1);
+    EXPECT_EQ(PanelAt(kFillLamp, 5300, 0.0f), 1);
     // Backwards, the same beacon leaves the zone; another optional enters it.
     Frame(5400, -3.0f);
     Beacon(22, 1);
-    Frame(5500, 0.0f);
-    EXPECT_EQ(panel[kFillLamp], 0);
+    EXPECT_EQ(PanelAt(kFillLamp, 5500, 0.0f), 0);
     Frame(5600, -3.0f);
     Beacon(22, 0);
-    Frame(5700, 0.0f);
-    EXPECT_EQ(panel[kFillLamp], 1);
+    EXPECT_EQ(PanelAt(kFillLamp, 5700, 0.0f), 1);
     Frame(5800, 2.0f);
     Beacon(22, 7);
-    Frame(5900, 0.0f);
-    EXPECT_EQ(panel[kFillLamp], 0);
+    EXPECT_EQ(PanelAt(kFillLamp, 5900, 0.0f), 0);
 }
 
 // The steam store's tick runs only while filling is possible; the diesel's keeps its cadence.
@@ -146,22 +122,17 @@ TEST_F(TractionTest, FillingTickPerModel) {
     Frame(100, 10.0f);
     Beacon(22, 1);
     Frame(5000, 0.0f);  // long after the start the first standstill frame only starts the tick
-    Frame(5999);
-    EXPECT_EQ(panel[kFuel], 100);
-    Frame(6000);
-    EXPECT_EQ(panel[kFuel], 400);
+    EXPECT_EQ(PanelAt(kFuel, 5999), 100);
+    EXPECT_EQ(PanelAt(kFuel, 6000), 400);
     Frame(9500);
-    Frame(9600);
-    EXPECT_EQ(panel[kFuel], 700);  // after a pause one tick, not the missed ones
+    EXPECT_EQ(PanelAt(kFuel, 9600), 700);  // after a pause one tick, not the missed ones
 
     WriteFile(ConfigPath(), "traction=2" + store);
     api().Initialize(2);
     Frame(10100, 10.0f);
     Beacon(22, 1);
-    Frame(15000, 0.0f);
-    EXPECT_EQ(panel[kFuel], 400);
-    Frame(15001);
-    EXPECT_EQ(panel[kFuel], 700);  // the missed ticks come one per frame
+    EXPECT_EQ(PanelAt(kFuel, 15000, 0.0f), 400);
+    EXPECT_EQ(PanelAt(kFuel, 15001), 700);  // the missed ticks come one per frame
 }
 
 TEST_F(TractionTest, CutoffKeysAreRateLimitedAndBounded) {
@@ -171,34 +142,29 @@ TEST_F(TractionTest, CutoffKeysAreRateLimitedAndBounded) {
     Frame(1100);
     Key(5);
     Key(5);  // within the period
-    Frame(1150);
-    EXPECT_EQ(panel[40], 1);
+    EXPECT_EQ(PanelAt(40, 1150), 1);
     Key(5);
     Frame(1200);
     Key(5);
-    Frame(1250);
-    EXPECT_EQ(panel[40], 2);
+    EXPECT_EQ(PanelAt(40, 1250), 2);
     // Any other key restarts the period too.
     Frame(1400);
     Key(77);
     Frame(1450);
     Key(5);
-    Frame(1500);
-    EXPECT_EQ(panel[40], 2);
+    EXPECT_EQ(PanelAt(40, 1500), 2);
 
     int t = 1600;
     for (int i = 0; i < 40; ++i, t += 100) {
         Frame(t);
         Key(5);
     }
-    Frame(t);
-    EXPECT_EQ(panel[40], 20);
+    EXPECT_EQ(PanelAt(40, t), 20);
     for (int i = 0; i < 60; ++i, t += 100) {
         Frame(t);
         Key(6);
     }
-    Frame(t);
-    EXPECT_EQ(panel[40], -18);
+    EXPECT_EQ(PanelAt(40, t), -18);
 }
 
 TEST_F(TractionTest, OneKeyActsInEveryRoleItHas) {
@@ -207,34 +173,29 @@ TEST_F(TractionTest, OneKeyActsInEveryRoleItHas) {
           "automatic=5\nautomaticindicator=42\ngearratios=10,20\ngearindicator=43\n");
     Frame(1000);
     Key(5);
-    Frame(1100);
-    EXPECT_EQ(panel[41], 1);
+    EXPECT_EQ(PanelAt(41, 1100), 1);
     EXPECT_EQ(panel[42], 1);
     EXPECT_EQ(panel[40], 0);  // without the steam model nobody shows the cut-off
 
     // Gear keys work whatever the model, only with the power handle at 0.
     api().SetPower(1);
     Key(3);
-    Frame(1200);
-    EXPECT_EQ(panel[43], 0);
+    EXPECT_EQ(PanelAt(43, 1200), 0);
     api().SetPower(0);
     Key(3);
     Key(3);
     Key(3);  // the top gear is the top
-    Frame(1300);
-    EXPECT_EQ(panel[43], 2);
+    EXPECT_EQ(PanelAt(43, 1300), 2);
     api().SetPower(2);
     Key(4);
-    Frame(1400);
-    EXPECT_EQ(panel[43], 2);
+    EXPECT_EQ(PanelAt(43, 1400), 2);
     api().SetPower(0);
     Key(4);
     Key(4);
     Key(4);  // neutral is the bottom
     api().SetReverser(1);
     api().SetPower(3);
-    Frame(1500);
-    EXPECT_EQ(panel[43], 0);
+    EXPECT_EQ(PanelAt(43, 1500), 0);
     EXPECT_EQ(out.power, 3);  // no model, no gear power limit
 }
 
@@ -243,8 +204,7 @@ TEST_F(TractionTest, UnconfiguredAutomaticKeyMatchesNothing) {
     Frame(100);
     panel[42] = 9;
     Key(-1);
-    Frame(200);
-    EXPECT_EQ(panel[42], 9);
+    EXPECT_EQ(PanelAt(42, 200), 9);
 }
 
 }  // namespace
