@@ -85,34 +85,33 @@ TEST_F(TractionTest, DefaultOverheatCutsAtTheFirstTick) {
 TEST_F(TractionTest, FillingZoneIsSetByDirectionAndFillsOnlyAtAStandstill) {
     Start("traction=2\nfuelcapacity=1000\nfuelstartamount=100\nfuelfillspeed=300\n"
           "fuelindicator=30\nfuelfillindicator=31\n");
-    Frame(100);
-    // At a standstill a beacon changes nothing.
+    Frame(100, 10.0f);
     Beacon(22, 1);
-    EXPECT_EQ(PanelAt(kFillLamp, 200), 0);
-
-    Frame(300, 10.0f);
-    Beacon(22, 1);
-    EXPECT_EQ(PanelAt(kFillLamp, 400, 10.0f), 0);  // moving: no filling even inside the zone
+    EXPECT_EQ(PanelAt(kFillLamp, 200, 10.0f), 0);  // moving: no filling even inside the zone
     EXPECT_EQ(PanelAt(kFuel, 1100, 0.5f), 100);
     EXPECT_EQ(PanelAt(kFillLamp, 1500, 0.0f), 1);
     for (int t = 2100; t <= 5100; t += 1000) Frame(t);
     EXPECT_EQ(panel[kFuel], 1000);  // never beyond the capacity
 
-    // Other beacon types are not ours.
-    Frame(5200, -3.0f);
-    Beacon(21, 0);
-    Beacon(23, 0);
-    EXPECT_EQ(PanelAt(kFillLamp, 5300, 0.0f), 1);
-    // Backwards, the same beacon leaves the zone; another optional enters it.
-    Frame(5400, -3.0f);
-    Beacon(22, 1);
-    EXPECT_EQ(PanelAt(kFillLamp, 5500, 0.0f), 0);
-    Frame(5600, -3.0f);
-    Beacon(22, 0);
-    EXPECT_EQ(PanelAt(kFillLamp, 5700, 0.0f), 1);
-    Frame(5800, 2.0f);
-    Beacon(22, 7);
-    EXPECT_EQ(PanelAt(kFillLamp, 5900, 0.0f), 0);
+    // Passing a beacon, then a standstill: is the train in the zone?
+    const struct {
+        float speed;
+        int type;
+        int optional;
+        int lamp;
+    } passes[] = {{-3.0f, 21, 1, 1}, {-3.0f, 23, 1, 1},  // other types are not ours
+                  {-3.0f, 22, 1, 0},                     // backwards the same beacon leaves
+                  {0.0f, 22, 1, 0},                      // at a standstill a beacon changes nothing
+                  {-3.0f, 22, 0, 1},                     // backwards another optional enters
+                  {2.0f, 22, 7, 0}};  // forwards another optional leaves
+    int32_t t = 5200;
+    for (const auto& pass : passes) {
+        SCOPED_TRACE(t);
+        Frame(t, pass.speed);
+        Beacon(pass.type, pass.optional);
+        EXPECT_EQ(PanelAt(kFillLamp, t + 100), pass.lamp);
+        t += 200;
+    }
 }
 
 // The steam store's tick runs only while filling is possible; the diesel's keeps its cadence.
