@@ -195,27 +195,22 @@ TEST_F(DieselTest, GearSoundsAndLoopRestart) {
     Key(kGearUp);
     EXPECT_EQ(sound[7], kSoundStop);  // up-changes are silent
     EXPECT_EQ(sound[8], kSoundStop);
-    Frame(599);
-    EXPECT_EQ(sound[8], kSoundStop);
-    Frame(600);
-    EXPECT_EQ(sound[8], kSoundLoop);
+    EXPECT_EQ(SoundAt(8, 599), kSoundStop);
+    EXPECT_EQ(SoundAt(8, 600), kSoundLoop);
     Key(kGearUp);
     Key(kGearDown);
     EXPECT_EQ(sound[7], kSoundOnce);
     sound[7] = 2;
     Key(kGearDown);  // into neutral: the loop stays silent
     EXPECT_EQ(sound[7], kSoundOnce);
-    Frame(3000);
-    EXPECT_EQ(sound[8], kSoundStop);
+    EXPECT_EQ(SoundAt(8, 3000), kSoundStop);
 
     // A change while the clock reads -1 still waits out its delay.
     api().Initialize(2);
     Frame(-1);
     Key(kGearUp);
-    Frame(498);
-    EXPECT_EQ(sound[8], kSoundStop);
-    Frame(499);
-    EXPECT_EQ(sound[8], kSoundLoop);
+    EXPECT_EQ(SoundAt(8, 498), kSoundStop);
+    EXPECT_EQ(SoundAt(8, 499), kSoundLoop);
 
     // One change sound for both directions; without a delay the loop sound is never written.
     WriteFile(ConfigPath(), kGears + "gearchangesound=6\ngearloopsound=8\n");
@@ -227,8 +222,7 @@ TEST_F(DieselTest, GearSoundsAndLoopRestart) {
     sound[6] = 2;
     Key(kGearDown);
     EXPECT_EQ(sound[6], kSoundOnce);
-    Frame(5000);
-    EXPECT_EQ(sound[8], 123);
+    EXPECT_EQ(SoundAt(8, 5000), 123);
 }
 
 TEST_F(DieselTest, HostileValuesNeitherWrapNorReachTheEngine) {

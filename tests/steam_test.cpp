@@ -201,28 +201,23 @@ TEST_F(SteamTest, AutomaticInjectorKeepsWaterBetweenAnEighthAndAQuarter) {
           8, 8);
     Key(kAutomatic);
     Frame(100);
-    int32_t previous = 800;
-    bool on = false;
-    int switchesOn = 0;
-    int switchesOff = 0;
+    int switches = 0;
     for (int32_t t = 200; t <= 30000; t += 100) {
+        const int32_t before = panel[kWater];
+        const int32_t wasOn = panel[kInjectorLamp];
         Frame(t);
-        const bool nowOn = panel[kInjectorLamp] == 1;
-        if (nowOn && !on) {
-            ++switchesOn;
-            EXPECT_LT(panel[kWater], 100) << t;
-            EXPECT_GE(previous, 100) << t;
+        if (panel[kInjectorLamp] == wasOn) continue;
+        ++switches;
+        SCOPED_TRACE(t);
+        if (wasOn == 0) {  // on as the water falls below an eighth
+            EXPECT_LT(panel[kWater], 100);
+            EXPECT_GE(before, 100);
+        } else {  // off as it rises above a quarter
+            EXPECT_GT(panel[kWater], 200);
+            EXPECT_LE(before, 200);
         }
-        if (!nowOn && on) {
-            ++switchesOff;
-            EXPECT_GT(panel[kWater], 200) << t;
-            EXPECT_LE(previous, 200) << t;
-        }
-        on = nowOn;
-        previous = panel[kWater];
     }
-    EXPECT_GE(switchesOn, 2);
-    EXPECT_GE(switchesOff, 1);
+    EXPECT_GE(switches, 3);
 }
 
 TEST_F(SteamTest, ZeroFullCutoffOrNoPowerNotchesGiveNoPowerAndUseNoSteam) {

@@ -20,4 +20,8 @@ protected:
         Frame(time, speed);
         return panel[slot];
     }
+    int32_t SoundAt(int slot, int32_t time, float speed = 0.0f) {
+        Frame(time, speed);
+        return sound[slot];
+    }
 };
