@@ -32,40 +32,24 @@ protected:
 TEST_F(DieselTest, GearPowerLimitFollowsEngineSpeed) {
     Start(kGears, 8, 5);
     Drive(1, 5);
-    Frame(100, 19.0f);
-    EXPECT_EQ(out.power, 0);  // neutral gives no power
-    EXPECT_EQ(panel[kTachometer], 0);
-
+    EXPECT_EQ(Frame(100, 19.0f).power, 0);  // neutral gives no power
     ShiftUp(5);
-    Frame(200, 19.0f);
-    EXPECT_EQ(panel[kGearLamp], 1);
-    EXPECT_EQ(panel[kTachometer], 950);
+    EXPECT_EQ(PanelAt(kTachometer, 200, 19.0f), 950);
     EXPECT_EQ(out.power, 2);  // fading out: 5 - 5 x 50 / 100 = 2.5
-    Frame(300, 0.0f);
-    EXPECT_EQ(out.power, 5);  // no fade-in range in gear 1
-    Frame(400, 18.0f);
-    EXPECT_EQ(out.power, 5);  // 900: the top of the full band
+    EXPECT_EQ(Frame(300, 0.0f).power, 5);  // no fade-in range in gear 1
 
     ShiftUp(5);
-    Frame(500, 19.0f);
-    EXPECT_EQ(panel[kTachometer], 380);
+    EXPECT_EQ(PanelAt(kTachometer, 500, 19.0f), 380);
     EXPECT_EQ(out.power, 4);  // fading in: 5 x 380 / 400 = 4.75
     api().SetPower(3);
-    Frame(600, 19.0f);
-    EXPECT_EQ(out.power, 2);  // the driver's notch lowered by the notch lost
+    EXPECT_EQ(Frame(600, 19.0f).power, 2);  // the driver's notch lowered by the notch lost
     api().SetPower(5);
-    Frame(700, 0.0f);
-    EXPECT_EQ(out.power, 0);  // a gear with a fade-in range cannot start the train
-    Frame(800, 50.0f);
-    EXPECT_EQ(panel[kTachometer], 1000);
-    EXPECT_EQ(out.power, 0);
-    Frame(900, -60.0f);
-    EXPECT_EQ(panel[kTachometer], 1000);  // either direction, never beyond the maximum
+    EXPECT_EQ(Frame(700, 0.0f).power, 0);  // a gear with a fade-in range cannot start the train
+    EXPECT_EQ(PanelAt(kTachometer, 900, -60.0f), 1000);  // either direction, never beyond the maximum
     EXPECT_EQ(out.power, 0);
 
     ShiftUp(5);
-    Frame(1000, 19.0f);
-    EXPECT_EQ(panel[kTachometer], 228);
+    EXPECT_EQ(PanelAt(kTachometer, 1000, 19.0f), 228);
     EXPECT_EQ(out.power, 2);  // 5 x 228 / 500 = 2.28
 }
 
@@ -73,71 +57,45 @@ TEST_F(DieselTest, AutomaticGearboxEngagesShiftsAndDropsToNeutral) {
     Start(kGears + "automatic=9\nautomaticindicator=52\n", 8, 5);
     Key(kAutomatic);
     Drive(1, 5);
-    Frame(100, 19.0f);
-    EXPECT_EQ(panel[52], 1);
+    EXPECT_EQ(PanelAt(52, 100, 19.0f), 1);
     EXPECT_EQ(panel[kGearLamp], 1);  // engaged as soon as the driver takes power
-    Frame(200, 19.0f);
-    EXPECT_EQ(out.power, 2);
-    Frame(2099, 19.0f);
-    EXPECT_EQ(panel[kGearLamp], 1);
-    Frame(2100, 19.0f);
-    EXPECT_EQ(panel[kGearLamp], 2);  // 950 is above 800
-    EXPECT_EQ(out.power, 2);         // the new gear's limit applies from the next frame
-    Frame(2200, 19.0f);
-    EXPECT_EQ(out.power, 4);
-    Frame(4100, 19.0f);
-    EXPECT_EQ(panel[kGearLamp], 2);  // 380 lies between 200 and 800
-    Frame(6100, 8.0f);
-    EXPECT_EQ(panel[kGearLamp], 1);  // 160 is below 200
-    Frame(8100, 8.0f);
-    EXPECT_EQ(panel[kGearLamp], 1);  // never below the first gear
+    EXPECT_EQ(PanelAt(kGearLamp, 2099, 19.0f), 1);
+    EXPECT_EQ(PanelAt(kGearLamp, 2100, 19.0f), 2);  // 950 is above 800
+    Frame(4100, 8.0f);
+    EXPECT_EQ(PanelAt(kGearLamp, 6100, 8.0f), 1);  // 160 is below 200, but never below the first gear
 
     api().SetBrake(2);
-    Frame(10100, 8.0f);
-    EXPECT_EQ(panel[kGearLamp], 0);
-    Frame(12100, 8.0f);
-    EXPECT_EQ(panel[kGearLamp], 0);  // in neutral only the driver's power engages a gear
+    Frame(8100, 8.0f);
+    EXPECT_EQ(PanelAt(kGearLamp, 10100, 8.0f), 0);  // in neutral only the driver's power engages a gear
     api().SetBrake(0);
-    Frame(12200, 8.0f);
-    EXPECT_EQ(panel[kGearLamp], 1);
+    EXPECT_EQ(PanelAt(kGearLamp, 10200, 8.0f), 1);
 
-    // Automatic off: gears stay where they are.
-    Key(kAutomatic);
-    Frame(12300, 19.0f);
-    Frame(16300, 19.0f);
-    EXPECT_EQ(panel[52], 0);
+    Key(kAutomatic);  // off: gears stay where they are
+    EXPECT_EQ(PanelAt(52, 14300, 19.0f), 0);
     EXPECT_EQ(panel[kGearLamp], 1);
 }
 
 TEST_F(DieselTest, BandEdgesAndGearboxThresholds) {
-    // Ratio 40 in every gear: full power from 400 to 600, up-changes above 800, down-changes
-    // below 200.
+    // Ratio 40: full power from 400 to 600, up-changes above 800, down-changes below 200.
     Start("traction=2\ngearratios=40,40,40\ngearfadeinrange=400\ngearfadeoutrange=400\n"
           "tachometer=50\ngearindicator=51\nautomatic=9\n",
           8, 5);
     Key(kAutomatic);
     Drive(1, 5);
+    const struct {
+        int32_t time;
+        float speed;
+        int power;
+    } band[] = {{200, 10.0f, 5}, {300, 9.99f, 4}, {400, 15.0f, 5}, {500, 15.03f, 4}};
     Frame(100, 10.0f);
-    EXPECT_EQ(panel[kGearLamp], 1);
-    Frame(200, 10.0f);
-    EXPECT_EQ(panel[kTachometer], 400);
-    EXPECT_EQ(out.power, 5);  // the fade-in ends at its range
-    Frame(300, 9.99f);
-    EXPECT_EQ(out.power, 4);  // 5 x 399 / 400
-    Frame(400, 15.0f);
-    EXPECT_EQ(out.power, 5);  // 600 still lies in the full band
-    Frame(500, 15.03f);
-    EXPECT_EQ(out.power, 4);  // 5 - 5 x 1 / 400
-
-    Frame(2100, 20.0f);
-    EXPECT_EQ(panel[kTachometer], 800);
-    EXPECT_EQ(panel[kGearLamp], 1);  // only above 800 does it change up
-    Frame(4100, 20.03f);
-    EXPECT_EQ(panel[kGearLamp], 2);
-    Frame(6100, 5.0f);
-    EXPECT_EQ(panel[kGearLamp], 2);  // 200 is not below 200
-    Frame(8100, 4.99f);
-    EXPECT_EQ(panel[kGearLamp], 1);
+    for (const auto& step : band) {
+        SCOPED_TRACE(step.speed);
+        EXPECT_EQ(Frame(step.time, step.speed).power, step.power);
+    }
+    EXPECT_EQ(PanelAt(kGearLamp, 2100, 20.0f), 1);  // 800 is not above 800
+    EXPECT_EQ(PanelAt(kGearLamp, 4100, 20.03f), 2);
+    EXPECT_EQ(PanelAt(kGearLamp, 6100, 5.0f), 2);  // 200 is not below 200
+    EXPECT_EQ(PanelAt(kGearLamp, 8100, 4.99f), 1);
 }
 
 TEST_F(DieselTest, HeatingByEngineLoadUsesHandleAndEngineSpeed) {
@@ -145,50 +103,44 @@ TEST_F(DieselTest, HeatingByEngineLoadUsesHandleAndEngineSpeed) {
     ShiftUp(5);
     api().SetReverser(1);
     Frame(100, 19.0f);
-    Frame(1100, 19.0f);
-    EXPECT_EQ(panel[kThermometer], 90);  // 5 x 950 / 5 / 100 = entry 9
+    EXPECT_EQ(PanelAt(kThermometer, 1100, 19.0f), 90);  // 5 x 950 / 5 / 100 = entry 9
     api().SetReverser(0);
-    Frame(2100, 19.0f);
-    EXPECT_EQ(panel[kThermometer], 95);  // no load: entry 0
+    EXPECT_EQ(PanelAt(kThermometer, 2100, 19.0f), 95);  // no load: entry 0
 
-    // A vehicle spec without power notches, changed without a restart, must not divide.
+    // A vehicle spec without power notches, changed without a restart, reads entry 0.
     api().SetReverser(1);
-    Frame(2200, 19.0f);
     api().SetVehicleSpec(ATS_VEHICLESPEC{8, 0, 0, 0, 1});
-    Frame(3100, 19.0f);
-    EXPECT_EQ(panel[kThermometer], 100);
+    EXPECT_EQ(PanelAt(kThermometer, 3100, 19.0f), 100);
 }
 
-TEST_F(DieselTest, LowFuelLampAtTenPercent) {
-    Start("traction=2\nfuelconsumption=1\nfuelcapacity=2000\nfuelstartamount=221\n"
-          "fuelindicator=60,10\n",
+// Without gears only the fuel runs: no tachometer, no heating by load, no power limit.
+TEST_F(DieselTest, FuelUsePerNotchAndLowFuelLampAtTenPercent) {
+    Start("traction=2\nfuelconsumption=2,5,9\nfuelcapacity=2000\nfuelstartamount=1000\nfuelindicator=60\n"
+          "tachometer=50\nheatingpart=2\nheatingrate=7\nthermometer=20\nautomatic=9\n",
           8, 5);
+    Key(kAutomatic);
     Frame(100);
-    EXPECT_EQ(panel[kFuel], 221);  // the start amount is shown raw
-    Frame(1100);
-    EXPECT_EQ(panel[kFuel], 0);  // 220 of 2000: 11 percent
-    Frame(2100);
-    EXPECT_EQ(panel[kFuel], 1);  // 219 of 2000: 10 percent
-}
-
-TEST_F(DieselTest, FuelGaugeShowsConsumptionPerNotch) {
-    Start("traction=2\nfuelconsumption=2,5,9\nfuelcapacity=2000\nfuelstartamount=1000\nfuelindicator=60\n", 8, 5);
-    Frame(100);
-    Frame(1100);
-    EXPECT_EQ(panel[kFuel], 998);  // idle
+    panel[kTachometer] = 77;
+    EXPECT_EQ(PanelAt(kFuel, 1100), 998);  // idle
     Drive(1, 1);
-    Frame(2100);
-    EXPECT_EQ(panel[kFuel], 993);
+    EXPECT_EQ(PanelAt(kFuel, 2100), 993);
     api().SetPower(4);
-    Frame(3100);
-    EXPECT_EQ(panel[kFuel], 984);  // beyond the list: its last number
+    EXPECT_EQ(PanelAt(kFuel, 3100, 40.0f), 984);  // beyond the list: its last number
+    EXPECT_EQ(out.power, 4);
+    EXPECT_EQ(panel[kTachometer], 77);
+    EXPECT_EQ(panel[kThermometer], 0);
     api().SetBrake(1);
-    Frame(4100);
-    EXPECT_EQ(panel[kFuel], 982);
+    EXPECT_EQ(PanelAt(kFuel, 4100), 982);
     api().SetBrake(0);
     api().SetReverser(0);
-    Frame(5100);
-    EXPECT_EQ(panel[kFuel], 980);
+    EXPECT_EQ(PanelAt(kFuel, 5100), 980);
+
+    WriteFile(ConfigPath(), "traction=2\nfuelconsumption=1\nfuelcapacity=2000\nfuelstartamount=221\n"
+                            "fuelindicator=60,10\n");
+    api().Initialize(2);
+    EXPECT_EQ(PanelAt(kFuel, 5200), 221);  // the start amount is shown raw
+    EXPECT_EQ(PanelAt(kFuel, 6100), 0);  // 220 of 2000: 11 percent
+    EXPECT_EQ(PanelAt(kFuel, 7100), 1);  // 219 of 2000: 10 percent
 }
 
 TEST_F(DieselTest, RunningDryCutsPowerUntilRefilled) {
@@ -197,126 +149,80 @@ TEST_F(DieselTest, RunningDryCutsPowerUntilRefilled) {
           8, 5);
     ShiftUp(5);
     api().SetReverser(1);
-    Frame(100, 19.0f);
-    EXPECT_EQ(panel[kTachometer], 950);
-    EXPECT_EQ(out.power, 2);
-    Frame(1100, 19.0f);
-    EXPECT_EQ(panel[kFuel], 0);
+    EXPECT_EQ(Frame(100, 19.0f).power, 2);
+    EXPECT_EQ(PanelAt(kFuel, 1100, 19.0f), 0);
     EXPECT_EQ(out.power, 0);
     EXPECT_EQ(panel[kTachometer], 0);
     EXPECT_EQ(panel[kThermometer], 1);  // an empty engine heats at entry 0
     Frame(2100, 19.0f);
-    EXPECT_EQ(panel[kFuel], 0);
-    EXPECT_EQ(out.power, 0);
-
     Beacon(22, 1);
-    Frame(2500, 0.0f);
-    EXPECT_EQ(out.power, 0);
-    Frame(3100, 0.0f);
-    EXPECT_EQ(panel[kFuel], 40);
+    EXPECT_EQ(Frame(2500, 0.0f).power, 0);
+    EXPECT_EQ(PanelAt(kFuel, 3100, 0.0f), 40);
     EXPECT_EQ(out.power, 5);  // gear 1 at a standstill gives full power
-    Frame(4100, 0.0f);
-    EXPECT_EQ(panel[kFuel], 75);  // 40 + 40 - 5 consumed at notch 5
 }
 
-TEST_F(DieselTest, StoreThatStartsEmptyStillCutsPowerWhenItRunsDry) {
+// Filling withdraws the out-of-fuel cut only if one is held, and only once it adds fuel.
+TEST_F(DieselTest, FillingWithdrawsOnlyACutItHolds) {
     Start("traction=2\nfuelconsumption=5\nfuelstartamount=0\nfuelcapacity=100\nfuelfillspeed=7\nfuelindicator=60\n",
           8, 5);
     Drive(1, 3);
     Frame(100, 5.0f);
     Beacon(22, 1);
     Frame(200, 0.0f);
-    Frame(1100, 0.0f);
-    EXPECT_EQ(panel[kFuel], 7);  // filled without any cut to withdraw
+    EXPECT_EQ(PanelAt(kFuel, 1100, 0.0f), 7);  // filled without any cut to withdraw
     EXPECT_EQ(out.power, 3);
     Frame(1200, 5.0f);
     Beacon(22, 0);
-    Frame(2100, 5.0f);
-    EXPECT_EQ(panel[kFuel], 2);
-    EXPECT_EQ(out.power, 3);
-    Frame(3100, 5.0f);
-    EXPECT_EQ(panel[kFuel], 0);
-    EXPECT_EQ(out.power, 0);
-}
+    EXPECT_EQ(Frame(2100, 5.0f).power, 3);
+    EXPECT_EQ(PanelAt(kFuel, 3100, 5.0f), 0);
+    EXPECT_EQ(out.power, 0);  // running dry still cuts
 
-TEST_F(DieselTest, FillingThatAddsNothingKeepsTheCut) {
-    Start("traction=2\nfuelconsumption=5\nfuelstartamount=5\nfuelcapacity=100\nfuelfillspeed=0\nfuelindicator=60\n",
-          8, 5);
+    WriteFile(ConfigPath(), "traction=2\nfuelconsumption=5\nfuelstartamount=5\nfuelcapacity=100\n"
+                            "fuelfillspeed=0\nfuelindicator=60\n");
+    api().Initialize(2);
     Drive(1, 3);
-    Frame(100, 5.0f);
+    Frame(3200, 5.0f);
     Beacon(22, 1);
-    Frame(1100, 5.0f);
-    EXPECT_EQ(out.power, 0);
-    Frame(1500, 0.0f);
-    Frame(2100, 0.0f);
-    Frame(3100, 0.0f);
-    EXPECT_EQ(panel[kFuel], 0);
-    EXPECT_EQ(out.power, 0);
+    EXPECT_EQ(Frame(4100, 5.0f).power, 0);
+    Frame(4500, 0.0f);
+    EXPECT_EQ(Frame(6100, 0.0f).power, 0);  // filling that adds nothing keeps the cut
 }
 
-TEST_F(DieselTest, WithoutGearsOnlyFuelRuns) {
-    Start("traction=2\nfuelconsumption=4\nfuelstartamount=50\nfuelcapacity=100\nfuelindicator=60\n"
-          "tachometer=50\nheatingpart=2\nheatingrate=7\nthermometer=20\nautomatic=9\n",
-          8, 5);
-    Key(kAutomatic);
-    Drive(1, 5);
-    Frame(100, 40.0f);
-    panel[kTachometer] = 77;
-    Frame(1100, 40.0f);
-    EXPECT_EQ(out.power, 5);
-    EXPECT_EQ(panel[kTachometer], 77);
-    EXPECT_EQ(panel[kThermometer], 0);
-    EXPECT_EQ(panel[kFuel], 46);
-}
-
-TEST_F(DieselTest, SeparateDownChangeSoundAndGearLoopRestart) {
+TEST_F(DieselTest, GearSoundsAndLoopRestart) {
     Start(kGears + "gearchangesound=-1,7\ngearloopsound=8,500\n", 8, 5);
     Frame(100);
     sound[8] = 123;
     Key(kGearUp);
     EXPECT_EQ(sound[7], kSoundStop);  // up-changes are silent
     EXPECT_EQ(sound[8], kSoundStop);
-    Frame(599);
-    EXPECT_EQ(sound[8], kSoundStop);
-    Frame(600);
-    EXPECT_EQ(sound[8], kSoundLoop);
+    EXPECT_EQ(SoundAt(8, 599), kSoundStop);
+    EXPECT_EQ(SoundAt(8, 600), kSoundLoop);
     Key(kGearUp);
-    Frame(700);
-    EXPECT_EQ(sound[8], kSoundStop);
     Key(kGearDown);
     EXPECT_EQ(sound[7], kSoundOnce);
     sound[7] = 2;
     Key(kGearDown);  // into neutral: the loop stays silent
     EXPECT_EQ(sound[7], kSoundOnce);
-    Frame(1300);
-    Frame(3000);
-    EXPECT_EQ(sound[8], kSoundStop);
-}
+    EXPECT_EQ(SoundAt(8, 3000), kSoundStop);
 
-TEST_F(DieselTest, GearLoopRestartsAfterAChangeAtTimeMinusOne) {
-    // A change made while the clock reads -1 still waits out its delay, rather than reading
-    // as a stopped timer and leaving the loop silent.
-    Start(kGears + "gearloopsound=8,500\n", 8, 5);
+    // A change while the clock reads -1 still waits out its delay.
+    api().Initialize(2);
     Frame(-1);
     Key(kGearUp);
-    EXPECT_EQ(sound[8], kSoundStop);
-    Frame(498);
-    EXPECT_EQ(sound[8], kSoundStop);
-    Frame(499);
-    EXPECT_EQ(sound[8], kSoundLoop);
-}
+    EXPECT_EQ(SoundAt(8, 498), kSoundStop);
+    EXPECT_EQ(SoundAt(8, 499), kSoundLoop);
 
-TEST_F(DieselTest, OneChangeSoundForBothDirections) {
-    Start(kGears + "gearchangesound=6\ngearloopsound=8\n", 8, 5);
-    Frame(100);
+    // One change sound for both directions; without a delay the loop sound is never written.
+    WriteFile(ConfigPath(), kGears + "gearchangesound=6\ngearloopsound=8\n");
+    api().Initialize(2);
+    Frame(600);
     sound[8] = 123;
     Key(kGearUp);
     EXPECT_EQ(sound[6], kSoundOnce);
     sound[6] = 2;
     Key(kGearDown);
     EXPECT_EQ(sound[6], kSoundOnce);
-    Frame(5000);
-    EXPECT_EQ(sound[8], 123);  // without a delay the loop sound is never written
+    EXPECT_EQ(SoundAt(8, 5000), 123);
 }
 
 TEST_F(DieselTest, HostileValuesNeitherWrapNorReachTheEngine) {
@@ -325,20 +231,16 @@ TEST_F(DieselTest, HostileValuesNeitherWrapNorReachTheEngine) {
           8, 5);
     ShiftUp(5);
     api().SetReverser(1);
-    // A speed that is not a number counts as a standstill.
-    Frame(100, std::numeric_limits<float>::quiet_NaN());
-    EXPECT_EQ(panel[kTachometer], 0);
+    // A speed that is not a number, or infinite, counts as a standstill.
+    EXPECT_EQ(PanelAt(kTachometer, 100, std::numeric_limits<float>::quiet_NaN()), 0);
     EXPECT_EQ(out.power, 5);
-    Frame(200, std::numeric_limits<float>::infinity());
-    EXPECT_EQ(panel[kTachometer], 0);
+    EXPECT_EQ(PanelAt(kTachometer, 200, std::numeric_limits<float>::infinity()), 0);
     // Amounts saturate instead of wrapping: filling, and a consumption that adds.
     Frame(300, 5.0f);
     Beacon(22, 1);
     Frame(500, 0.0f);
     Frame(1100, 0.0f);
-    EXPECT_EQ(panel[kFuel], 2147483647);
-    Frame(2100, 0.0f);
-    EXPECT_EQ(panel[kFuel], 2147483647);
+    EXPECT_EQ(PanelAt(kFuel, 2100, 0.0f), 2147483647);
 }
 
 }  // namespace

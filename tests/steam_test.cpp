@@ -40,38 +40,37 @@ TEST_F(SteamTest, CutoffAgainstOptimalCutoffLimitsPower) {
     Start(kSteam, 8, 8);
     PressCutoff(kCutoffUp, 80);  // the first press only starts the rate limiter
     EXPECT_EQ(panel[kCutoff], 75);
-    EXPECT_EQ(out.reverser, 0);  // the driver's reverser is still in neutral
     Drive(1, 8);
-    Frame(time_ + 50, 60.0f);
-    EXPECT_EQ(out.reverser, 1);
+    EXPECT_EQ(Frame(time_ + 50, 60.0f).reverser, 1);
     EXPECT_EQ(out.power, 4);  // optimal 45: 8 - 30 / 8 = 4.25
     Drive(1, 0);
     time_ += 50;
     PressCutoff(kCutoffDown, 30);
     EXPECT_EQ(panel[kCutoff], 45);
     api().SetPower(8);
-    Frame(time_ + 50, 60.0f);
-    EXPECT_EQ(out.power, 8);
-    EXPECT_EQ(out.reverser, 1);
+    EXPECT_EQ(Frame(time_ + 50, 60.0f).power, 8);
 }
 
-TEST_F(SteamTest, AutomaticCutoffFollowsTheOptimalOneForward) {
+TEST_F(SteamTest, AutomaticCutoffFollowsTheOptimalOne) {
     Start(kSteam, 8, 8);
     Key(kAutomatic);
     Drive(1, 8);
-    Frame(100, 60.0f);
-    EXPECT_EQ(panel[kCutoff], 45);  // preset to 75, then moved to the optimal cut-off
-    EXPECT_EQ(out.power, 4);        // limited by the cut-off the frame began with
-    EXPECT_EQ(out.reverser, 1);
-    Frame(200, 60.0f);
+    EXPECT_EQ(PanelAt(kCutoff, 100, 60.0f), 45);  // preset to 75, then moved to the optimal cut-off
+    EXPECT_EQ(out.power, 4);  // limited by the cut-off the frame began with
+    EXPECT_EQ(PanelAt(kCutoff, 300, 100.0f), 16);  // the optimal 5 lies in the neutral band
+    EXPECT_EQ(out.power, 3);  // 8 - 40 / 8
+    EXPECT_EQ(Frame(400, 100.0f).power, 6);  // 8 - 11 / 8 = 6.6
+    EXPECT_EQ(PanelAt(kCutoff, 500, 20.0f), 16);  // at low speed automatic mode leaves the cut-off alone
+
+    // Reverse with a forward cut-off: full reverse cut-off at once, then the optimal one.
+    api().SetReverser(-1);
+    EXPECT_EQ(Frame(600, -60.0f).reverser, -1);
+    EXPECT_EQ(panel[kCutoff], -25);  // -55 + 30
+    EXPECT_EQ(PanelAt(kCutoff, 700, -100.0f), -16);
+    api().SetReverser(1);
+    Frame(800, -60.0f);
+    EXPECT_EQ(PanelAt(kCutoff, 900, -60.0f), 75);  // running backwards counts as slow
     EXPECT_EQ(out.power, 8);
-    Frame(300, 100.0f);
-    EXPECT_EQ(panel[kCutoff], 16);  // the optimal 5 lies in the neutral band
-    EXPECT_EQ(out.power, 3);        // 8 - 40 / 8
-    Frame(400, 100.0f);
-    EXPECT_EQ(out.power, 6);  // 8 - 11 / 8 = 6.6
-    Frame(500, 20.0f);
-    EXPECT_EQ(panel[kCutoff], 16);  // at low speed automatic mode leaves the cut-off alone
 }
 
 TEST_F(SteamTest, AutomaticPresetAtTheBandEdgeAndTrackingOnlyAboveTheBase) {
@@ -81,46 +80,21 @@ TEST_F(SteamTest, AutomaticPresetAtTheBandEdgeAndTrackingOnlyAboveTheBase) {
     Key(kAutomatic);
     Drive(1, 8);
     time_ += 50;
-    Frame(time_, 30.0f);
-    EXPECT_EQ(panel[kCutoff], 75);  // 15 is still inside the band
+    EXPECT_EQ(PanelAt(kCutoff, time_, 30.0f), 75);  // 15 is still inside the band
     Key(kAutomatic);
     PressCutoff(kCutoffDown, 35, 30.0f);
     EXPECT_EQ(panel[kCutoff], 40);
     Key(kAutomatic);
     time_ += 50;
-    Frame(time_, 30.0f);
-    EXPECT_EQ(panel[kCutoff], 40);  // at the base speed automatic mode leaves it alone
+    EXPECT_EQ(PanelAt(kCutoff, time_, 30.0f), 40);  // at the base speed automatic mode leaves it alone
     time_ += 50;
-    Frame(time_, 30.5f);
-    EXPECT_EQ(panel[kCutoff], 74);  // 75 - 0.5 x 10 / 10 = 74.5
-}
-
-TEST_F(SteamTest, AutomaticCutoffInReverse) {
-    Start(kSteam, 8, 8);
-    Key(kAutomatic);
-    Drive(-1, 8);
-    Frame(100, -60.0f);
-    EXPECT_EQ(out.reverser, -1);
-    EXPECT_EQ(panel[kCutoff], -25);  // -55 + 30
-    EXPECT_EQ(out.power, 4);
-    Frame(200, -100.0f);
-    EXPECT_EQ(panel[kCutoff], -16);
-    // Forward with a reverse cut-off: full forward cut-off at once.
-    api().SetReverser(1);
-    Frame(300, -60.0f);
-    EXPECT_EQ(panel[kCutoff], 75);
-    EXPECT_EQ(out.reverser, 1);
-    Frame(400, -60.0f);
-    EXPECT_EQ(panel[kCutoff], 75);  // running backwards counts as slow
-    EXPECT_EQ(out.power, 8);
+    EXPECT_EQ(PanelAt(kCutoff, time_, 30.5f), 74);  // 75 - 0.5 x 10 / 10 = 74.5
 }
 
 TEST_F(SteamTest, NeutralBandHoldsNeutralWhateverTheDriverSelects) {
     Start(kSteam + "cutoffdeviation=100\n", 8, 8);
     Drive(1, 5);
     Frame(100);
-    EXPECT_EQ(out.reverser, 0);
-    EXPECT_EQ(out.power, 0);
     PressCutoff(kCutoffUp, 16);
     EXPECT_EQ(panel[kCutoff], 15);
     EXPECT_EQ(out.reverser, 0);
@@ -130,14 +104,13 @@ TEST_F(SteamTest, NeutralBandHoldsNeutralWhateverTheDriverSelects) {
     EXPECT_EQ(panel[kCutoff], 16);
     EXPECT_EQ(out.reverser, 1);
     EXPECT_EQ(out.power, 4);  // 8 - 59 / 100 = 7.41: one notch lost
-}
 
-TEST_F(SteamTest, DeviationZeroMakesEveryCutoffNeutral) {
-    Start(kSteam + "cutoffdeviation=0\n", 8, 8);
+    // No deviation at all: every cut-off is neutral, even automatic mode's full one.
+    WriteFile(ConfigPath(), kSteam + "cutoffdeviation=0\n");
+    api().Initialize(2);
     Key(kAutomatic);
     Drive(1, 8);
-    Frame(100, 10.0f);
-    EXPECT_EQ(panel[kCutoff], 75);
+    EXPECT_EQ(PanelAt(kCutoff, time_ + 50, 10.0f), 75);
     EXPECT_EQ(out.reverser, 0);
     EXPECT_EQ(out.power, 0);
 }
@@ -146,17 +119,12 @@ TEST_F(SteamTest, PressureLimitsPowerAndNeverGoesBelowZero) {
     Start(kSteam + "regulatorpressureuse=4000\nboilerwatertosteamrate=-3\n", 8, 8);
     Key(kAutomatic);
     Drive(1, 8);
-    Frame(100);
-    EXPECT_EQ(out.power, 8);  // 20000: 8 x 1.115
+    EXPECT_EQ(Frame(100).power, 8);  // 20000: 8 x 1.115
     panel[kWater] = -5;
     Frame(1100);
-    EXPECT_EQ(panel[kPressure], 16000);
-    Frame(1200);
-    EXPECT_EQ(out.power, 4);  // 16000: 8 x 0.615
+    EXPECT_EQ(Frame(1200).power, 4);  // 16000: 8 x 0.615
     Frame(2100);
-    EXPECT_EQ(panel[kPressure], 12000);
-    Frame(2200);
-    EXPECT_EQ(out.power, 0);  // 12000: 8 x 0.115
+    EXPECT_EQ(Frame(2200).power, 0);  // 12000: 8 x 0.115
     for (int t = 3100; t <= 6100; t += 1000) Frame(t);
     EXPECT_EQ(panel[kPressure], 0);
     EXPECT_EQ(out.power, 0);
@@ -167,13 +135,10 @@ TEST_F(SteamTest, EqualMinAndMaxPressureGiveAllOrNothing) {
     Start(kSteam + "boilermaxpressure=20000\nboilerminpressure=20000\n", 8, 8);
     Key(kAutomatic);
     Drive(1, 8);
-    Frame(100);
+    EXPECT_EQ(Frame(100).power, 0);
+    EXPECT_EQ(PanelAt(kPressure, 140), 20001);
     EXPECT_EQ(out.power, 0);
-    Frame(140);
-    EXPECT_EQ(panel[kPressure], 20001);
-    EXPECT_EQ(out.power, 0);
-    Frame(180);
-    EXPECT_EQ(out.power, 8);
+    EXPECT_EQ(Frame(180).power, 8);
 }
 
 TEST_F(SteamTest, SteamUseFollowsHandleCutoffAndSpeed) {
@@ -182,32 +147,23 @@ TEST_F(SteamTest, SteamUseFollowsHandleCutoffAndSpeed) {
     Drive(1, 8);
     Frame(100, 60.0f);
     Key(kAutomatic);  // the cut-off stays at 45
-    Frame(1100, 50.0f);
-    EXPECT_EQ(panel[kCutoff], 45);
-    EXPECT_EQ(out.power, 6);             // the cut-off is 10 off the optimal 55
+    EXPECT_EQ(PanelAt(kCutoff, 1100, 50.0f), 45);
+    EXPECT_EQ(out.power, 6);  // the cut-off is 10 off the optimal 55
     EXPECT_EQ(panel[kPressure], 19943);  // 32 x 45 / 75 x (1 + 50 / 25) = 57.6, by the handle
-    Frame(2100, 50.0f);
-    EXPECT_EQ(panel[kPressure], 19886);
     api().SetPower(0);
-    Frame(3100, 50.0f);
-    EXPECT_EQ(panel[kPressure], 19886);
+    EXPECT_EQ(PanelAt(kPressure, 2100, 50.0f), 19943);  // no steam without the handle
 }
 
 TEST_F(SteamTest, BoilingRunsAtItsRateAndAtMostAHundredPerFrame) {
     Start(kSteam, 8, 8);
     Frame(100);
-    EXPECT_EQ(panel[kPressure], 20000);
-    Frame(1100);
-    EXPECT_EQ(panel[kWater], 15975);  // 40 ms a unit
+    EXPECT_EQ(PanelAt(kWater, 1100), 15975);  // 40 ms a unit
     EXPECT_EQ(panel[kPressure], 20025);
-    Frame(6100);
-    EXPECT_EQ(panel[kWater], 15875);
+    EXPECT_EQ(PanelAt(kWater, 6100), 15875);
     // The tick after the hundredth conversion is used up; the rest come next frame.
-    Frame(6100);
-    EXPECT_EQ(panel[kWater], 15851);
+    EXPECT_EQ(PanelAt(kWater, 6100), 15851);
     EXPECT_EQ(panel[kPressure], 20149);
-    Frame(6100);
-    EXPECT_EQ(panel[kWater], 15851);
+    EXPECT_EQ(PanelAt(kWater, 6100), 15851);
 }
 
 TEST_F(SteamTest, BlowOffValveOpensAboveAndClosesBelowWorkingPressure) {
@@ -226,21 +182,15 @@ TEST_F(SteamTest, BlowOffValveOpensAboveAndClosesBelowWorkingPressure) {
 TEST_F(SteamTest, InjectorKeyFeedsFromTheStore) {
     Start(kSteam + "injectortogglekey=8\nfuelstartamount=50\nfuelcapacity=1000\nfuelindicator=44\n", 8, 8);
     Frame(100);
-    Frame(140);
-    EXPECT_EQ(panel[kWater], 15999);
+    EXPECT_EQ(PanelAt(kWater, 140), 15999);
     Key(8);
     EXPECT_EQ(panel[kInjectorLamp], 1);
-    Frame(1139);
-    EXPECT_EQ(panel[kFuel], 50);
-    Frame(1140);
-    EXPECT_EQ(panel[kFuel], -50);        // the store may go below 0 by one feed
-    EXPECT_EQ(panel[kWater], 15974);     // the feed does not show until the next conversion
+    EXPECT_EQ(PanelAt(kFuel, 1139), 50);
+    EXPECT_EQ(PanelAt(kFuel, 1140), -50);  // the store may go below 0 by one feed
+    EXPECT_EQ(panel[kWater], 15974);  // the feed does not show until the next conversion
     EXPECT_EQ(panel[kPressure], 20001);  // + 1 + 25 conversions - 100 / 4
-    Frame(1180);
-    EXPECT_EQ(panel[kWater], 16073);  // above the full level
-    Frame(2140);
-    Frame(3140);
-    EXPECT_EQ(panel[kFuel], -50);  // an empty store feeds nothing
+    EXPECT_EQ(PanelAt(kWater, 1180), 16073);  // above the full level
+    EXPECT_EQ(PanelAt(kFuel, 3140), -50);  // an empty store feeds nothing
     Key(8);
     EXPECT_EQ(panel[kInjectorLamp], 0);
 }
@@ -251,52 +201,40 @@ TEST_F(SteamTest, AutomaticInjectorKeepsWaterBetweenAnEighthAndAQuarter) {
           8, 8);
     Key(kAutomatic);
     Frame(100);
-    int32_t previous = 800;
-    bool on = false;
-    int switchesOn = 0;
-    int switchesOff = 0;
+    int switches = 0;
     for (int32_t t = 200; t <= 30000; t += 100) {
+        const int32_t before = panel[kWater];
+        const int32_t wasOn = panel[kInjectorLamp];
         Frame(t);
-        const bool nowOn = panel[kInjectorLamp] == 1;
-        if (nowOn && !on) {
-            ++switchesOn;
-            EXPECT_LT(panel[kWater], 100) << t;
-            EXPECT_GE(previous, 100) << t;
+        if (panel[kInjectorLamp] == wasOn) continue;
+        ++switches;
+        SCOPED_TRACE(t);
+        if (wasOn == 0) {  // on as the water falls below an eighth
+            EXPECT_LT(panel[kWater], 100);
+            EXPECT_GE(before, 100);
+        } else {  // off as it rises above a quarter
+            EXPECT_GT(panel[kWater], 200);
+            EXPECT_LE(before, 200);
         }
-        if (!nowOn && on) {
-            ++switchesOff;
-            EXPECT_GT(panel[kWater], 200) << t;
-            EXPECT_LE(previous, 200) << t;
-        }
-        on = nowOn;
-        previous = panel[kWater];
     }
-    EXPECT_GE(switchesOn, 2);
-    EXPECT_GE(switchesOff, 1);
+    EXPECT_GE(switches, 3);
 }
 
-TEST_F(SteamTest, ZeroFullCutoffGivesNoPowerAndUsesNoSteam) {
+TEST_F(SteamTest, ZeroFullCutoffOrNoPowerNotchesGiveNoPowerAndUseNoSteam) {
     // With a negative band the cut-off 0 drives forward.
     Start(kSteam + "cutoffmax=0\ncutoffineffective=-5\nboilerwatertosteamrate=0\n", 8, 8);
     Drive(1, 8);
-    Frame(100);
-    EXPECT_EQ(out.reverser, 1);
+    EXPECT_EQ(Frame(100).reverser, 1);
+    EXPECT_EQ(PanelAt(kPressure, 2100), 20000);
     EXPECT_EQ(out.power, 0);
-    Frame(1100);
-    Frame(2100);
-    EXPECT_EQ(panel[kPressure], 20000);
-    EXPECT_EQ(out.power, 0);
-}
 
-TEST_F(SteamTest, NoPowerNotchesGivesNoPowerAndUsesNoSteam) {
-    Start(kSteam + "boilerwatertosteamrate=0\n", 8, 0);
+    WriteFile(ConfigPath(), kSteam + "boilerwatertosteamrate=0\n");
+    api().SetVehicleSpec(ATS_VEHICLESPEC{8, 0, 0, 0, 1});
+    api().Initialize(2);
     Key(kAutomatic);
     Drive(1, 0);
-    Frame(100);
-    EXPECT_EQ(out.reverser, 1);
-    Frame(1100);
-    Frame(2100);
-    EXPECT_EQ(panel[kPressure], 20000);
+    EXPECT_EQ(Frame(2200).reverser, 1);
+    EXPECT_EQ(PanelAt(kPressure, 4200), 20000);
     EXPECT_EQ(out.power, 0);
 }
 
@@ -305,17 +243,13 @@ TEST_F(SteamTest, HostileSpeedsKeepTheCutoffInRange) {
     Key(kAutomatic);
     Drive(1, 8);
     // Not a number, or infinite: a standstill.
-    Frame(100, std::numeric_limits<float>::quiet_NaN());
-    EXPECT_EQ(panel[kCutoff], 75);
+    EXPECT_EQ(PanelAt(kCutoff, 100, std::numeric_limits<float>::quiet_NaN()), 75);
     EXPECT_EQ(out.power, 8);
-    Frame(200, -std::numeric_limits<float>::infinity());
-    EXPECT_EQ(panel[kCutoff], 75);
+    EXPECT_EQ(PanelAt(kCutoff, 200, -std::numeric_limits<float>::infinity()), 75);
     // An optimal cut-off beyond single precision still tracks to the edge of the band.
-    Frame(300, 3.0e38f);
-    EXPECT_EQ(panel[kCutoff], 16);
+    EXPECT_EQ(PanelAt(kCutoff, 300, 3.0e38f), 16);
     EXPECT_EQ(out.reverser, 1);
-    Frame(400, 3.0e38f);
-    EXPECT_EQ(out.power, 0);
+    EXPECT_EQ(Frame(400, 3.0e38f).power, 0);
 }
 
 }  // namespace

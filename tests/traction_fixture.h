@@ -15,4 +15,13 @@ protected:
         api().SetPower(power);
     }
     void Beacon(int type, int optional) { api().SetBeaconData(ATS_BEACONDATA{type, 0, 0.0f, optional}); }
+    // One frame, then what the panel slot shows.
+    int32_t PanelAt(int slot, int32_t time, float speed = 0.0f) {
+        Frame(time, speed);
+        return panel[slot];
+    }
+    int32_t SoundAt(int slot, int32_t time, float speed = 0.0f) {
+        Frame(time, speed);
+        return sound[slot];
+    }
 };

@@ -25,29 +25,19 @@ TEST_F(TractionTest, WithoutModelOnlyHeatingAndAmmeterRun) {
     EXPECT_EQ(out.reverser, 1);
     // Notch 4 lies beyond the list: its last number.
     EXPECT_EQ(panel[kAmmeter], 200);
-    EXPECT_EQ(panel[kThermometer], 0);
-    Frame(1100);
-    EXPECT_EQ(panel[kThermometer], 3);  // notch 4 reads the last rate, 3
+    EXPECT_EQ(PanelAt(kThermometer, 1100), 3);  // notch 4 reads the last rate, 3
 
     api().SetPower(1);
-    Frame(1500);
-    EXPECT_EQ(panel[kAmmeter], 100);
-    Frame(2100);
-    EXPECT_EQ(panel[kThermometer], 4);
+    EXPECT_EQ(PanelAt(kAmmeter, 1500), 100);
+    EXPECT_EQ(PanelAt(kThermometer, 2100), 4);
 
     // Any brake notch, or the reverser in neutral, and the engine idles.
     api().SetBrake(1);
-    Frame(2200);
-    EXPECT_EQ(panel[kAmmeter], 0);
-    Frame(3100);
-    EXPECT_EQ(panel[kThermometer], 4);
+    EXPECT_EQ(PanelAt(kAmmeter, 2200), 0);
+    EXPECT_EQ(PanelAt(kThermometer, 3100), 4);
     api().SetBrake(0);
     api().SetReverser(0);
-    Frame(3200);
-    EXPECT_EQ(panel[kAmmeter], 0);
-    api().SetReverser(1);
-    Frame(3300);
-    EXPECT_EQ(panel[kAmmeter], 100);
+    EXPECT_EQ(PanelAt(kAmmeter, 3200), 0);
 }
 
 TEST_F(TractionTest, OverheatWarnsCutsPowerForGoodAndCoolsToZero) {
@@ -55,26 +45,19 @@ TEST_F(TractionTest, OverheatWarnsCutsPowerForGoodAndCoolsToZero) {
           "overheatwarn=20\noverheat=30\noverheatresult=1\n");
     Drive(1, 2);
     Frame(100);
-    Frame(1100);
-    EXPECT_EQ(panel[kThermometer], 10);
-    EXPECT_EQ(panel[kOverheatLamp], 0);
+    EXPECT_EQ(PanelAt(kOverheatLamp, 1100), 0);
     EXPECT_EQ(sound[kAlarmSound], kSoundStop);
-    Frame(2100);
-    EXPECT_EQ(panel[kThermometer], 20);
+    EXPECT_EQ(PanelAt(kThermometer, 2100), 20);  // the warning at its threshold
     EXPECT_EQ(panel[kOverheatLamp], 1);
     EXPECT_EQ(sound[kAlarmSound], kSoundLoop);
     EXPECT_EQ(out.power, 2);
-    Frame(3100);
-    EXPECT_EQ(panel[kThermometer], 30);
-    EXPECT_EQ(out.power, 0);
+    EXPECT_EQ(Frame(3100).power, 0);  // 30: the cut
 
     // Without power the engine cools by 5 a second, down to 0 and no further.
-    Frame(4100);
-    EXPECT_EQ(panel[kThermometer], 25);
+    EXPECT_EQ(PanelAt(kThermometer, 4100), 25);
     EXPECT_EQ(panel[kOverheatLamp], 1);
     Frame(5100);
-    Frame(6100);
-    EXPECT_EQ(panel[kThermometer], 15);
+    EXPECT_EQ(PanelAt(kThermometer, 6100), 15);
     EXPECT_EQ(panel[kOverheatLamp], 0);
     EXPECT_EQ(sound[kAlarmSound], kSoundStop);
     for (int t = 7100; t <= 12100; t += 1000) Frame(t);
@@ -83,149 +66,99 @@ TEST_F(TractionTest, OverheatWarnsCutsPowerForGoodAndCoolsToZero) {
     // Cold again, but the power stays cut whatever the driver does.
     api().SetPower(0);
     api().SetPower(2);
-    Frame(12200);
-    EXPECT_EQ(out.power, 0);
+    EXPECT_EQ(Frame(12200).power, 0);
 
-    // A restart gives it back.
+    // A restart gives it back; with the default limits the first tick cuts again.
+    WriteFile(ConfigPath(), "heatingpart=1\noverheatresult=1\n");
     api().Initialize(2);
     Drive(1, 2);
-    Frame(12300);
-    EXPECT_EQ(out.power, 2);
-    EXPECT_EQ(panel[kThermometer], 0);
-}
-
-TEST_F(TractionTest, DefaultOverheatCutsAtTheFirstTick) {
-    Start("heatingpart=1\noverheatresult=1\n");
-    Drive(1, 3);
-    Frame(100);
-    EXPECT_EQ(out.power, 3);
-    Frame(1099);
-    EXPECT_EQ(out.power, 3);
-    Frame(1100);
-    EXPECT_EQ(out.power, 0);
+    EXPECT_EQ(Frame(12300).power, 2);
+    EXPECT_EQ(Frame(13199).power, 2);
+    EXPECT_EQ(Frame(13200).power, 0);  // a second after the restart
 }
 
 TEST_F(TractionTest, FillingZoneIsSetByDirectionAndFillsOnlyAtAStandstill) {
     Start("traction=2\nfuelcapacity=1000\nfuelstartamount=100\nfuelfillspeed=300\n"
           "fuelindicator=30\nfuelfillindicator=31\n");
-    Frame(100);
-    EXPECT_EQ(panel[kFuel], 100);
-    EXPECT_EQ(panel[kFillLamp], 0);
-    // At a standstill a beacon changes nothing.
+    Frame(100, 10.0f);
     Beacon(22, 1);
-    Frame(200);
-    EXPECT_EQ(panel[kFillLamp], 0);
-
-    Frame(300, 10.0f);
-    Beacon(22, 1);
-    Frame(400, 10.0f);
-    EXPECT_EQ(panel[kFillLamp], 0);  // moving: no filling even inside the zone
-    Frame(1100, 0.5f);
-    EXPECT_EQ(panel[kFuel], 100);
-    Frame(1500, 0.0f);
-    EXPECT_EQ(panel[kFillLamp], 1);
-    Frame(2100);
-    EXPECT_EQ(panel[kFuel], 400);
-    Frame(3100);
-    Frame(4100);
-    EXPECT_EQ(panel[kFuel], 1000);
-    Frame(5100);
+    EXPECT_EQ(PanelAt(kFillLamp, 200, 10.0f), 0);  // moving: no filling even inside the zone
+    EXPECT_EQ(PanelAt(kFuel, 1100, 0.5f), 100);
+    EXPECT_EQ(PanelAt(kFillLamp, 1500, 0.0f), 1);
+    for (int t = 2100; t <= 5100; t += 1000) Frame(t);
     EXPECT_EQ(panel[kFuel], 1000);  // never beyond the capacity
 
-    // Other beacon types are not ours.
-    Frame(5200, -3.0f);
-    Beacon(21, 0);
-    Beacon(23, 0);
-    Frame(5300, 0.0f);
-    EXPECT_EQ(panel[kFillLamp], 1);
-    // Backwards, the same beacon leaves the zone; another optional enters it.
-    Frame(5400, -3.0f);
-    Beacon(22, 1);
-    Frame(5500, 0.0f);
-    EXPECT_EQ(panel[kFillLamp], 0);
-    Frame(5600, -3.0f);
-    Beacon(22, 0);
-    Frame(5700, 0.0f);
-    EXPECT_EQ(panel[kFillLamp], 1);
-    Frame(5800, 2.0f);
-    Beacon(22, 7);
-    Frame(5900, 0.0f);
-    EXPECT_EQ(panel[kFillLamp], 0);
+    // Passing a beacon, then a standstill: is the train in the zone?
+    const struct {
+        float speed;
+        int type;
+        int optional;
+        int lamp;
+    } passes[] = {{-3.0f, 21, 1, 1}, {-3.0f, 23, 1, 1},  // other types are not ours
+                  {-3.0f, 22, 1, 0},                     // backwards the same beacon leaves
+                  {0.0f, 22, 1, 0},                      // at a standstill a beacon changes nothing
+                  {-3.0f, 22, 0, 1},                     // backwards another optional enters
+                  {2.0f, 22, 7, 0}};  // forwards another optional leaves
+    int32_t t = 5200;
+    for (const auto& pass : passes) {
+        SCOPED_TRACE(t);
+        Frame(t, pass.speed);
+        Beacon(pass.type, pass.optional);
+        EXPECT_EQ(PanelAt(kFillLamp, t + 100), pass.lamp);
+        t += 200;
+    }
 }
 
-TEST_F(TractionTest, SteamFillingTickRunsOnlyWhileFillingIsPossible) {
-    Start("traction=1\nfuelcapacity=1000\nfuelstartamount=100\nfuelfillspeed=300\n"
-          "fuelindicator=30\nfuelfillindicator=31\n");
+// The steam store's tick runs only while filling is possible; the diesel's keeps its cadence.
+TEST_F(TractionTest, FillingTickPerModel) {
+    const std::string store = "\nfuelcapacity=1000\nfuelstartamount=100\nfuelfillspeed=300\nfuelindicator=30\n";
+    Start("traction=1" + store);
     Frame(100, 10.0f);
     Beacon(22, 1);
-    // Long after the start the first standstill frame only starts the tick.
-    Frame(5000, 0.0f);
-    EXPECT_EQ(panel[kFillLamp], 1);
-    EXPECT_EQ(panel[kFuel], 100);
-    Frame(5999);
-    EXPECT_EQ(panel[kFuel], 100);
-    Frame(6000);
-    EXPECT_EQ(panel[kFuel], 400);
-    // After a pause the store gets one tick, not the missed ones.
+    Frame(5000, 0.0f);  // long after the start the first standstill frame only starts the tick
+    EXPECT_EQ(PanelAt(kFuel, 5999), 100);
+    EXPECT_EQ(PanelAt(kFuel, 6000), 400);
     Frame(9500);
-    EXPECT_EQ(panel[kFuel], 700);
-    Frame(9600);
-    EXPECT_EQ(panel[kFuel], 700);
-}
+    EXPECT_EQ(PanelAt(kFuel, 9600), 700);  // after a pause one tick, not the missed ones
 
-TEST_F(TractionTest, DieselFillingTickKeepsItsCadence) {
-    Start("traction=2\nfuelcapacity=1000\nfuelstartamount=100\nfuelfillspeed=300\n"
-          "fuelindicator=30\nfuelfillindicator=31\n");
-    Frame(100, 10.0f);
+    WriteFile(ConfigPath(), "traction=2" + store);
+    api().Initialize(2);
+    Frame(10100, 10.0f);
     Beacon(22, 1);
-    // The tick has run since the first frame: the missed ones come one per frame.
-    Frame(5000, 0.0f);
-    EXPECT_EQ(panel[kFuel], 400);
-    Frame(5001);
-    EXPECT_EQ(panel[kFuel], 700);
+    EXPECT_EQ(PanelAt(kFuel, 15000, 0.0f), 400);
+    EXPECT_EQ(PanelAt(kFuel, 15001), 700);  // the missed ticks come one per frame
 }
 
 TEST_F(TractionTest, CutoffKeysAreRateLimitedAndBounded) {
     Start("traction=1\ncutoffindicator=40\ncutoffchangespeed=100\ncutoffmax=20\ncutoffmin=-18\n");
     Frame(1000);
     Key(5);  // starts the period only
-    Frame(1050);
-    EXPECT_EQ(panel[40], 0);
     Frame(1100);
     Key(5);
     Key(5);  // within the period
-    Frame(1150);
-    EXPECT_EQ(panel[40], 1);
+    EXPECT_EQ(PanelAt(40, 1150), 1);
     Key(5);
     Frame(1200);
-    EXPECT_EQ(panel[40], 1);
     Key(5);
-    Frame(1250);
-    EXPECT_EQ(panel[40], 2);
+    EXPECT_EQ(PanelAt(40, 1250), 2);
     // Any other key restarts the period too.
     Frame(1400);
     Key(77);
     Frame(1450);
     Key(5);
-    Frame(1500);
-    EXPECT_EQ(panel[40], 2);
-    Key(5);
-    Frame(1550);
-    EXPECT_EQ(panel[40], 3);
+    EXPECT_EQ(PanelAt(40, 1500), 2);
 
     int t = 1600;
     for (int i = 0; i < 40; ++i, t += 100) {
         Frame(t);
         Key(5);
     }
-    Frame(t);
-    EXPECT_EQ(panel[40], 20);
+    EXPECT_EQ(PanelAt(40, t), 20);
     for (int i = 0; i < 60; ++i, t += 100) {
         Frame(t);
         Key(6);
     }
-    Frame(t);
-    EXPECT_EQ(panel[40], -18);
+    EXPECT_EQ(PanelAt(40, t), -18);
 }
 
 TEST_F(TractionTest, OneKeyActsInEveryRoleItHas) {
@@ -234,42 +167,29 @@ TEST_F(TractionTest, OneKeyActsInEveryRoleItHas) {
           "automatic=5\nautomaticindicator=42\ngearratios=10,20\ngearindicator=43\n");
     Frame(1000);
     Key(5);
-    Frame(1100);
-    EXPECT_EQ(panel[41], 1);
+    EXPECT_EQ(PanelAt(41, 1100), 1);
     EXPECT_EQ(panel[42], 1);
-    Key(5);
-    Frame(1200);
-    EXPECT_EQ(panel[41], 0);
-    EXPECT_EQ(panel[42], 0);
     EXPECT_EQ(panel[40], 0);  // without the steam model nobody shows the cut-off
 
     // Gear keys work whatever the model, only with the power handle at 0.
     api().SetPower(1);
     Key(3);
-    Frame(1300);
-    EXPECT_EQ(panel[43], 0);
+    EXPECT_EQ(PanelAt(43, 1200), 0);
     api().SetPower(0);
     Key(3);
     Key(3);
-    Frame(1400);
-    EXPECT_EQ(panel[43], 2);
-    Key(3);  // already in the top gear
-    Frame(1500);
-    EXPECT_EQ(panel[43], 2);
+    Key(3);  // the top gear is the top
+    EXPECT_EQ(PanelAt(43, 1300), 2);
     api().SetPower(2);
     Key(4);
-    Frame(1600);
-    EXPECT_EQ(panel[43], 2);
+    EXPECT_EQ(PanelAt(43, 1400), 2);
     api().SetPower(0);
     Key(4);
     Key(4);
     Key(4);  // neutral is the bottom
-    Frame(1700);
-    EXPECT_EQ(panel[43], 0);
-    EXPECT_EQ(out.power, 0);
     api().SetReverser(1);
     api().SetPower(3);
-    Frame(1800);
+    EXPECT_EQ(PanelAt(43, 1500), 0);
     EXPECT_EQ(out.power, 3);  // no model, no gear power limit
 }
 
@@ -278,8 +198,7 @@ TEST_F(TractionTest, UnconfiguredAutomaticKeyMatchesNothing) {
     Frame(100);
     panel[42] = 9;
     Key(-1);
-    Frame(200);
-    EXPECT_EQ(panel[42], 9);
+    EXPECT_EQ(PanelAt(42, 200), 9);
 }
 
 }  // namespace
