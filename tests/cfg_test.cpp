@@ -81,6 +81,7 @@ TEST(CfgCheck, EveryTrapOfTheValueFormatAndOfKeys) {
         {"dropstartindex=250", "dropstartindex = 250\n", nullptr},
         {"numberofdrops=10", "panel slots 250..259", ""},
         {"awswarningsound=-1", "awswarningsound = -1\n", nullptr},  // not configured: fine
+        {"tpwsindicator3=255", "tpwsindicator3 = 255\n", nullptr},  // the last slot
     };
     std::string text;
     for (const auto& l : lines) text += std::string(l.line) + "\n";
@@ -102,7 +103,7 @@ TEST(CfgCheck, EveryTrapOfTheValueFormatAndOfKeys) {
     EXPECT_EQ(warningsIn(about(r, 30)), 1);
     EXPECT_EQ(r.warnings, warningsIn(r.report));
     EXPECT_EQ(r.warnings, 28);
-    EXPECT_HAS(r.report, "t.cfg: 21 keys set, 8 other lines kept in the dictionary");
+    EXPECT_HAS(r.report, "t.cfg: 22 keys set, 8 other lines kept in the dictionary");
     EXPECT_HAS(r.report, "info: key number 0 serves 3 roles, all acting on one press: awsacknowledgekey on line 28, "
                          "tpwsresetkey by default, vigilancekey on line 31");
     // The pairs make 4 and 5 keys (meeting the gear and wiper keys' defaults), 6 a slot.

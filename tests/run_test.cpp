@@ -138,6 +138,7 @@ TEST_F(RunTool, BadScenariosGiveStatusTwoWithTheLine) {
         {"door ajar\n", "", "line 2:"},
         {"initialize 0\nspeed 1e300\nrun 100\n", "", "line 3: speed must be"},  // the host's float cannot carry it
         {"at 99999999999999999999 power 1\n", "", "line 2:"},                    // no crash on a huge time
+        {"at 4294967296 power 1\n", "", "line 2:"},                              // would wrap to 0
         {"initialize 0\nrun 200\n", "--csv " + Quoted("/nonexistent-folder/t.csv"), "cannot write"},
     };
     for (const auto& c : cases) {
