@@ -118,30 +118,31 @@ TEST(CfgCheck, ReadingStopsAndCutsWhereThePluginsDoes) {
     const std::string lf = "system=1\n\nawsdelay=2000\n;x\nvigilance=1\n";
     const std::string over = "awsdelay=" + std::string(1491, '1') + "\nsystem=2\n";  // 1500 characters
     const std::string exact = "dropsound=" + std::string(1012, '2') + "\nsystem=2\n";  // exactly 1022
+    const std::string zero("a\0b=1\nsystem=1", 14);
     const struct {
         std::string text;
         int line;
         const char* says;
+        const char* also;
         int warnings;  // -1: not counted here
     } cases[] = {
-        {lf, 2, "warning: reading stops at this empty line", 1},
-        {lf, 2, "(2 settings: awsdelay, vigilance)", 1},
-        {"system=1\n;end\n\n\n", 3, "info: reading stops at this empty line; only blank or comment lines follow", 0},
-        {"system=1\r\n\r\nawsdelay=2000\r\n", 3, "awsdelay = 2000", 0},  // a CR LF blank line holds a CR
-        {over, 1, "line over 1022 characters", -1},
-        {over, 1, "(continued", -1},
-        {over, 2, "system = 2", -1},
-        {exact, 2, "exactly 1022 characters long", -1},  // the line end left over reads as an empty line
-        {exact, 2, "(1 setting: system)", -1},
-        {std::string("a\0b=1\nsystem=1", 14), 1, "zero byte", -1},
-        {std::string("a\0b=1\nsystem=1", 14), 1, "holds no '='", -1},  // the '=' behind the zero is never seen
-        {std::string("a\0b=1\nsystem=1", 14), 2, "system = 1", -1},
-        {"", 1, "info: the file is empty", 0},
+        {lf, 2, "warning: reading stops at this empty line", "(2 settings: awsdelay, vigilance)", 1},
+        {"system=1\n;end\n\n\n", 3, "info: reading stops at this empty line; only blank or comment lines follow", "",
+         0},
+        {"system=1\r\n\r\nawsdelay=2000\r\n", 3, "awsdelay = 2000", "", 0},  // a CR LF blank line holds a CR
+        {over, 1, "line over 1022 characters", "(continued", -1},
+        {over, 2, "system = 2", "", -1},
+        // The line end left over reads as an empty line.
+        {exact, 2, "exactly 1022 characters long", "(1 setting: system)", -1},
+        {zero, 1, "zero byte", "holds no '='", -1},  // the '=' behind the zero is never seen
+        {zero, 2, "system = 1", "", -1},
+        {"", 1, "info: the file is empty", "", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.says);
         const CheckResult r = check(c.text);
         EXPECT_HAS(about(r, c.line), c.says);
+        EXPECT_HAS(about(r, c.line), c.also);
         if (c.warnings >= 0) {
             EXPECT_EQ(r.warnings, c.warnings) << r.report;
         }

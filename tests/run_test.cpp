@@ -148,18 +148,6 @@ TEST_F(RunTool, BadScenariosGiveStatusTwoWithTheLine) {
     }
 }
 
-TEST_F(RunTool, HandlesAreReportedAfterEveryInitializeAndLabelsNameSlots) {
-    ASSERT_EQ(run("label panel 10 \"reverser handle\"\ninitialize 0\nreverser 1\nrun 200\ninitialize 0\nrun 200\n",
-                  "reverserindex=10\n"),
-              0)
-        << out_;
-    // The second start copies the plugin's own arrays over the host's; the handle report
-    // right after it keeps the reverser slot showing forward.
-    EXPECT_EQ(count("\"reverser handle\"=1"), 1u) << out_;
-    EXPECT_EQ(count("\"reverser handle\"=0"), 0u) << out_;
-    EXPECT_FALSE(says("panel[10]")) << out_;
-}
-
 TEST_F(RunTool, CsvHasOneRowPerFrameAndTheClockStopsAtItsEnd) {
     const std::string csv = FreshFolder("csvrows") + "/t.csv";
     ASSERT_EQ(run("watch sound 9\nlabel panel 11 \"rvr, effective\"\nstep 50\ninitialize 0\nat 100 reverser 1\n"
