@@ -155,10 +155,10 @@ TEST_F(TrainControlTest, NeutralReverserBrakeIsHeldOnceWhileInNeutral) {
     api().SetReverser(1);
     Frame(500);
     EXPECT_EQ(out.brake, 0);
-}
 
-TEST_F(TrainControlTest, NeutralReverserBrakeStartsWithoutTheHostReport) {
-    // A host that reports no reverser after Initialize still finds the brake balanced.
+    // A host that reports no reverser after Initialize still finds the brake balanced;
+    // any setting other than 1 demands the emergency notch.
+    TearDown();
     StartSilently("neutralrvrbrake=2\n");
     Frame(100);
     EXPECT_EQ(out.brake, 9);
