@@ -1,17 +1,17 @@
+// The in-process host: the configuration beside the program and a host's part in a run.
 #include "inproc.h"
 
 #include <cstdio>
 
 #include "config/confload.h"
-#include "platform/platform.h"
 
 namespace inproc {
 
 const std::string& ConfigPath() {
-    // The same two steps the plugin takes, so the path always matches what it reads.
+    // The plugin's own lookup, so the path always matches what it reads.
     static const std::string path = [] {
         std::string p;
-        if (!platform::LibraryPath(p) || !ConfigPathFor(p)) p.clear();
+        if (!ConfigFilePath(p)) p.clear();
         return p;
     }();
     return path;
