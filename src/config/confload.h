@@ -149,6 +149,7 @@ enum Key : int {
 // The values of the keys that choose what a module does.
 enum System : int32_t { kSystemOff = 0, kAwsOnly = 1, kAwsAndTpws = 2, kTpwsTrainStopOnly = 3 };
 enum Traction : int32_t { kNoTraction = 0, kSteamModel = 1, kDieselModel = 2 };
+enum HeatingPart : int32_t { kHeatByPowerNotch = 1, kHeatByEngineLoad = 2 };
 }  // namespace opt
 
 static_assert(opt::count == 125);

@@ -39,6 +39,9 @@ int doorOpenings = 0;
 Demand doorPowerCut{Handle::Power};
 Demand doorBrake{Handle::Brake};
 
+// What reversercontrol does with a reverser move while the train moves.
+enum ReverserControl : int32_t { kRefuseMoveOffNeutral = 1, kForceNeutral = 2 };
+
 bool speedSelectorKey = false;
 bool speedSelectorEngaged = false;
 
@@ -226,11 +229,11 @@ void SetPowerHandle(int notch) {
 // The driver moved the reverser, subject to the reverser interlocks.
 void SetReverserHandle(int position) {
     const bool moving = gState.speed != 0.0f;
-    if (Option(opt::reversercontrol) == 1 && position != 0 && moving) return;
+    if (Option(opt::reversercontrol) == kRefuseMoveOffNeutral && position != 0 && moving) return;
     driverReverser.hold(position >= -1 && position <= 1, position);
     gDriver.reverser = position;
     if (Option(opt::neutralrvrbrake) != 0) holdNeutralBrake(position == 0);
-    if (Option(opt::reversercontrol) == 2 && moving) forcedNeutral.place(0);
+    if (Option(opt::reversercontrol) == kForceNeutral && moving) forcedNeutral.place(0);
 }
 
 // A closing with no opening to match (hosts report closed doors at a start) withdraws nothing.

@@ -57,7 +57,7 @@ int32_t engineSpeed() {
 
 // Heating by engine load: the rate's index runs from 0 (idle) to 10 (full handle, full speed).
 void heatByEngineLoad(int32_t engine) {
-    if (Option(opt::heatingpart) != 2 || !traction::temperatureTick()) return;
+    if (Option(opt::heatingpart) != opt::kHeatByEngineLoad || !traction::temperatureTick()) return;
     const int32_t notches = gTrainspecs.powerNotches;
     int64_t index = 0;
     // Without power notches there is no load to speak of.

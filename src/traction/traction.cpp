@@ -29,7 +29,7 @@ constexpr int32_t kTick = 1000;  // heating and fuel ticks, ms
 
 // Heating by the power the train takes: one step of the notch's rate every second.
 void heatByPowerNotch() {
-    if (Option(opt::heatingpart) != 1 || !traction::temperatureTick()) return;
+    if (Option(opt::heatingpart) != opt::kHeatByPowerNotch || !traction::temperatureTick()) return;
     const int notch = traction::driving() ? gHandles.power : 0;
     IncreaseTemperature(ClampedOption(opt::heatingrate, notch));
 }
