@@ -15,6 +15,7 @@ constexpr int kGearLamp = 51;
 constexpr int kFuel = 60;
 constexpr int kGearUp = 3;
 constexpr int kGearDown = 4;
+constexpr int kOutputPower = -1;  // not a slot: the power notch the frame returns
 
 // Three gears for P = 5: gear 1 has its full power at once, gear 2 from 400 per mille and
 // gear 3 from 500; gear 1 fades out over the last 100 per mille, the others over 200.
@@ -22,13 +23,24 @@ const std::string kGears =
     "traction=2\ngearratios=50,20,12\ngearfadeinrange=0,400,500\ngearfadeoutrange=100,200\n"
     "tachometer=50\ngearindicator=51\n";
 
+// One frame: up to gear by the keys first, the driver's handles, the time and the speed;
+// then what the listed slots show.
+struct Step { int32_t time; int gear, reverser, power, brake; float speed; std::vector<int32_t> shown; };
+
 class DieselTest : public PluginTest {
 protected:
-    // Changes up to gear with the power handle at 0, as the gear keys need, then sets power.
-    void ShiftTo(int gear, int power) {
-        api().SetPower(0);
-        for (int32_t g = panel[kGearLamp]; g < gear; ++g) Key(kGearUp);
-        api().SetPower(power);
+    void Run(std::initializer_list<int> slots, std::initializer_list<Step> steps) {
+        for (const Step& step : steps) {
+            for (int32_t g = panel[kGearLamp]; g < step.gear; ++g) {
+                api().SetPower(0);  // the gear keys work only with the power handle at 0
+                Key(kGearUp);
+            }
+            Drive(step.reverser, step.power, step.brake);
+            Frame(step.time, step.speed);
+            std::vector<int32_t> seen;
+            for (const int slot : slots) seen.push_back(slot == kOutputPower ? out.power : panel[slot]);
+            EXPECT_EQ(seen, step.shown) << step.time;
+        }
     }
 };
 
@@ -37,21 +49,13 @@ protected:
 // automatic mode only the keys change gears, however long a gear runs at the top of its band.
 TEST_F(DieselTest, GearPowerLimitFollowsEngineSpeed) {
     Start(kGears);
-    Drive(1, 5);
-    const struct { int gear, power; float speed; int32_t engine, output; } rows[] = {
-        {0, 5, 19.0f, 0, 0},   {1, 5, 0.0f, 0, 5},   {1, 5, 10.0f, 500, 5},
-        {1, 5, 19.0f, 950, 2},                          // 5 - 5 x 50 / 100 = 2.5
-        {2, 5, 19.0f, 380, 4}, {2, 3, 19.0f, 380, 2},  // 5 x 380 / 400 = 4.75
-        {2, 5, 0.0f, 0, 0},                             // a gear with a fade-in range cannot start
-        {2, 5, -60.0f, 1000, 0},                        // either direction, at most 1000
-        {3, 5, 19.0f, 228, 2}};                         // 5 x 228 / 500 = 2.28
-    int32_t t = 0;
-    for (const auto& row : rows) {
-        ShiftTo(row.gear, row.power);
-        Frame(t += 1000, row.speed);
-        EXPECT_THAT(Panel({kGearLamp, kTachometer}), ElementsAre(row.gear, row.engine)) << t;
-        EXPECT_EQ(out.power, row.output) << t;
-    }
+    Run({kGearLamp, kTachometer, kOutputPower},
+        {{1000, 0, 1, 5, 0, 19.0f, {0, 0, 0}},    {2000, 1, 1, 5, 0, 0.0f, {1, 0, 5}},
+         {3000, 1, 1, 5, 0, 10.0f, {1, 500, 5}},  {4000, 1, 1, 5, 0, 19.0f, {1, 950, 2}},  // 5 - 5 x 50 / 100
+         {5000, 2, 1, 5, 0, 19.0f, {2, 380, 4}},  // 5 x 380 / 400 = 4.75
+         {6000, 2, 1, 3, 0, 19.0f, {2, 380, 2}},  {7000, 2, 1, 5, 0, 0.0f, {2, 0, 0}},  // a fade-in range: no start
+         {8000, 2, 1, 5, 0, -60.0f, {2, 1000, 0}},  // either direction, at most 1000
+         {9000, 3, 1, 5, 0, 19.0f, {3, 228, 2}}});  // 5 x 228 / 500 = 2.28
 }
 
 // In automatic mode gear 1 goes in as soon as the driver takes power; then every 2 s at most
@@ -63,86 +67,57 @@ TEST_F(DieselTest, AutomaticGearboxEngagesShiftsAndDropsToNeutral) {
     Start("traction=2\ngearratios=40,40,40\ngearfadeinrange=0,200,600\ngearfadeoutrange=600,200\n"
           "gearindicator=51\nautomatic=9\n");
     Key(9);
-    const struct { int32_t time; int reverser, power, brake; float speed; int32_t gear; } rows[] = {
-        {100, 1, 0, 0, 20.0f, 0},   {200, 1, 5, 2, 20.0f, 0},    {300, 0, 5, 0, 20.0f, 0},
-        {400, 1, 5, 0, 17.5f, 1},   {2400, 1, 5, 0, 17.5f, 1},   {4400, 1, 5, 0, 17.53f, 2},
-        {6000, 1, 5, 0, 30.0f, 2},  // within the period
-        {7000, 1, 5, 0, 20.0f, 2},  // which starts again now, not at 6400
-        {8500, 1, 5, 0, 4.99f, 2},  {9000, 1, 5, 0, 20.03f, 3},  {11000, 1, 5, 0, 30.0f, 3},
-        {13000, 1, 5, 0, 7.5f, 3},  {15000, 1, 5, 0, 7.49f, 2},  {17000, 1, 5, 0, 5.0f, 2},
-        {19000, 1, 5, 0, 4.99f, 1}, {21000, 1, 5, 0, 4.99f, 1},  {23000, 1, 5, 2, 4.99f, 0},
-        {23100, 1, 5, 0, 4.99f, 1}};
-    for (const auto& row : rows) {
-        Drive(row.reverser, row.power, row.brake);
-        EXPECT_EQ(PanelAt(kGearLamp, row.time, row.speed), row.gear) << row.time;
-    }
+    Run({kGearLamp}, {{100, 0, 1, 0, 0, 20.0f, {0}},   {200, 0, 1, 5, 2, 20.0f, {0}},    {300, 0, 0, 5, 0, 20.0f, {0}},
+                      {400, 0, 1, 5, 0, 17.5f, {1}},   {2400, 0, 1, 5, 0, 17.5f, {1}},   {4400, 0, 1, 5, 0, 17.53f, {2}},
+                      {6000, 0, 1, 5, 0, 30.0f, {2}},  // within the period,
+                      {7000, 0, 1, 5, 0, 20.0f, {2}},  // which starts again now, not at 6400
+                      {8500, 0, 1, 5, 0, 4.99f, {2}},  {9000, 0, 1, 5, 0, 20.03f, {3}},  {11000, 0, 1, 5, 0, 30.0f, {3}},
+                      {13000, 0, 1, 5, 0, 7.5f, {3}},  {15000, 0, 1, 5, 0, 7.49f, {2}},  {17000, 0, 1, 5, 0, 5.0f, {2}},
+                      {19000, 0, 1, 5, 0, 4.99f, {1}}, {21000, 0, 1, 5, 0, 4.99f, {1}},  {23000, 0, 1, 5, 2, 4.99f, {0}},
+                      {23100, 0, 1, 5, 0, 4.99f, {1}}});
 }
 
 // The heating rate's index is the driver's share of the notches times the engine's share of
 // its maximum speed, in tenths; without traction, entry 0. The brake plays no part.
 TEST_F(DieselTest, HeatingByEngineLoad) {
     Start(kGears + "heatingpart=2\nheatingrate=1,2,3,4,5,6,7,8,9,10,11\nthermometer=20\n");
-    ShiftTo(1, 5);
-    Frame(100, 18.0f);
-    const struct { int reverser, power, brake; int32_t temperature; } rows[] = {
-        {1, 5, 0, 10},  // 5 / 5 x 900 / 100: entry 9
-        {1, 2, 0, 14},  // 2 / 5 x 900 / 100 = 3.6: entry 3
-        {1, 5, 3, 24}, {0, 5, 0, 25}};
-    int32_t t = 100;
-    for (const auto& row : rows) {
-        Drive(row.reverser, row.power, row.brake);
-        EXPECT_EQ(PanelAt(kThermometer, t += 1000, 18.0f), row.temperature) << t;
-    }
+    Run({kThermometer}, {{100, 1, 1, 5, 0, 18.0f, {0}},
+                         {1100, 1, 1, 5, 0, 18.0f, {10}},  // 5 / 5 x 900 / 100: entry 9
+                         {2100, 1, 1, 2, 0, 18.0f, {14}},  // 2 / 5 x 900 / 100 = 3.6: entry 3
+                         {3100, 1, 1, 5, 3, 18.0f, {24}},  {4100, 1, 0, 5, 0, 18.0f, {25}}});
 }
 
 // Fuel burns each second at the output notch while the train takes power, else at idle;
 // without gears there is no power limit. A threshold turns the gauge into a low-fuel lamp.
 TEST_F(DieselTest, FuelUseFollowsTheOutputNotch) {
     Start("traction=2\nfuelconsumption=2,5,9\nfuelcapacity=2000\nfuelstartamount=1000\nfuelindicator=60\n");
-    Frame(100);
     // Idle 2, notch 1 5, beyond the list 9, braking 2, neutral 2.
-    const struct { int reverser, power, brake; int32_t fuel; } rows[] = {
-        {0, 0, 0, 998}, {1, 1, 0, 993}, {1, 4, 0, 984}, {1, 4, 1, 982}, {0, 4, 0, 980}};
-    int32_t t = 100;
-    for (const auto& row : rows) {
-        Drive(row.reverser, row.power, row.brake);
-        EXPECT_EQ(PanelAt(kFuel, t += 1000, 40.0f), row.fuel) << t;
-        EXPECT_EQ(out.power, row.power);
-    }
+    Run({kFuel, kOutputPower}, {{100, 0, 0, 0, 0, 40.0f, {1000, 0}}, {1100, 0, 0, 0, 0, 40.0f, {998, 0}},
+                                {2100, 0, 1, 1, 0, 40.0f, {993, 1}},  {3100, 0, 1, 4, 0, 40.0f, {984, 4}},
+                                {4100, 0, 1, 4, 1, 40.0f, {982, 4}},  {5100, 0, 0, 4, 0, 40.0f, {980, 4}}});
     // After a restart the tick counts from the restart. 220 of 2000 is 11 percent, 219 is 10.
     WriteFile(ConfigPath(), "traction=2\nfuelconsumption=1\nfuelcapacity=2000\nfuelstartamount=221\nfuelindicator=60,10\n");
     Frame(5600);
     api().Initialize(2);
-    std::vector<int32_t> seen;
-    for (const int32_t time : {6100, 6600, 7600}) seen.push_back(PanelAt(kFuel, time));
-    EXPECT_THAT(seen, ElementsAre(221, 0, 1));
+    Run({kFuel}, {{6100, 0, 0, 4, 0, 0.0f, {221}}, {6600, 0, 0, 4, 0, 0.0f, {0}}, {7600, 0, 0, 4, 0, 0.0f, {1}}});
 }
 
 // A store that starts empty burns nothing, holds no cut, shows no engine speed and heats at
 // entry 0; filled, it runs dry into the cut, which the next fill withdraws. A fill that adds
-// nothing (no capacity) keeps the cut; without a capacity the low-fuel lamp is not written.
+// nothing (no capacity) keeps the cut, and without a capacity the low-fuel lamp is not written.
 TEST_F(DieselTest, FuelStoreRunsDryAndRefills) {
     Start(kGears + "fuelconsumption=5\nfuelstartamount=0\nfuelfillspeed=3\nfuelcapacity=100\nfuelindicator=60\n"
                    "heatingpart=2\nheatingrate=1,9\nthermometer=20\n");
-    ShiftTo(1, 5);
-    api().SetReverser(1);
-    Frame(100, 19.0f);
+    Run({kFuel, kTachometer, kThermometer, kOutputPower}, {{100, 1, 1, 5, 0, 19.0f, {0, 0, 0, 2}}});
     Beacon(kBeaconFuelFilling, 0, 1);
-    const struct { float speed; int32_t fuel, engine, temperature, output; } rows[] = {
-        {19.0f, 0, 0, 1, 2}, {0.0f, 3, 0, 2, 5}, {19.0f, 0, 0, 3, 0}, {0.0f, 3, 0, 4, 5}};
-    int32_t t = 100;
-    for (const auto& row : rows) {
-        Frame(t += 1000, row.speed);
-        EXPECT_THAT(Panel({kFuel, kTachometer, kThermometer}), ElementsAre(row.fuel, row.engine, row.temperature)) << t;
-        EXPECT_EQ(out.power, row.output) << t;
-    }
+    Run({kFuel, kTachometer, kThermometer, kOutputPower},
+        {{1100, 1, 1, 5, 0, 19.0f, {0, 0, 1, 2}}, {2100, 1, 1, 5, 0, 0.0f, {3, 0, 2, 5}},
+         {3100, 1, 1, 5, 0, 19.0f, {0, 0, 3, 0}}, {4100, 1, 1, 5, 0, 0.0f, {3, 0, 4, 5}}});
     WriteFile(ConfigPath(), "traction=2\nfuelconsumption=5\nfuelstartamount=5\nfuelcapacity=0\nfuelindicator=60,10\n");
     api().Initialize(2);
-    Drive(1, 3);
-    Frame(t + 100, 5.0f);
+    Run({kFuel, kOutputPower}, {{4200, 0, 1, 3, 0, 5.0f, {5, 3}}});
     Beacon(kBeaconFuelFilling, 0, 1);
-    EXPECT_EQ(PanelAt(kFuel, t + 1000, 5.0f), 5);  // emptied; the start amount stays shown
-    EXPECT_EQ(Frame(t + 2000, 0.0f).power, 0);
+    Run({kFuel, kOutputPower}, {{5100, 0, 1, 3, 0, 5.0f, {5, 0}}, {6100, 0, 1, 3, 0, 0.0f, {0, 0}}});
 }
 
 // A change plays the up sound, or the down sound where one is given; a change into a gear
@@ -152,22 +127,20 @@ TEST_F(DieselTest, GearSoundsAndLoopRestart) {
     Frame(100);
     Key(kGearUp);
     EXPECT_THAT(Sound({7, 8}), ElementsAre(kSoundStop, kSoundStop));  // up-changes are silent
-    EXPECT_EQ(SoundAt(8, 300), kSoundStop);
-    EXPECT_EQ(SoundAt(8, 600), kSoundLoop);
+    EXPECT_THAT(std::vector<int32_t>({SoundAt(8, 300), SoundAt(8, 600)}), ElementsAre(kSoundStop, kSoundLoop));
     sound[8] = kSoundContinue;
     EXPECT_EQ(SoundAt(8, 1200), kSoundContinue);  // started once
     Key(kGearDown);
     EXPECT_THAT(Sound({7, 8}), ElementsAre(kSoundOnce, kSoundStop));
     EXPECT_EQ(SoundAt(8, 3000), kSoundStop);
 
-    // A restart in neutral leaves it off; a change while the clock reads -1 still waits out
-    // its delay.
+    // A restart ends the wait, and a change while the clock reads -1 still waits out its delay.
+    Key(kGearUp);
     api().Initialize(2);
     EXPECT_EQ(SoundAt(8, 3600), kSoundStop);
     Frame(-1);
     Key(kGearUp);
-    EXPECT_EQ(SoundAt(8, 200), kSoundStop);
-    EXPECT_EQ(SoundAt(8, 499), kSoundLoop);
+    EXPECT_THAT(std::vector<int32_t>({SoundAt(8, 200), SoundAt(8, 499)}), ElementsAre(kSoundStop, kSoundLoop));
 
     // One change sound for both directions; without a delay the loop sound is never written.
     WriteFile(ConfigPath(), kGears + "gearchangesound=6\ngearloopsound=8\n");
