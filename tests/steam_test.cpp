@@ -7,7 +7,6 @@
 
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
 constexpr int kCutoff = 40;
@@ -17,17 +16,18 @@ constexpr int kInjectorLamp = 43;
 constexpr int kFuel = 44;
 constexpr int kInjector = 8;
 constexpr int kAutomatic = 9;
-constexpr int kOutputPower = -1;  // not a slot: the power notch the frame returns
+constexpr int kOutputPower = -1;  // not slots: the power notch and the reverser the frame returns
+constexpr int kOutputReverser = -2;
 
 // The cut-off keys without a rate limit, so that a test sets the cut-off key by key.
 const std::string kSteam =
     "traction=1\ncutoffchangespeed=0\ncutoffindicator=40\nboilerpressureindicator=41\n"
     "boilerwaterlevelindicator=42\ninjectorindicator=43\nfuelindicator=44\ninjectortogglekey=8\nautomatic=9\n";
 
-// A frame 100 ms after the last with the cut-off first set by its keys (unless kAsIs) and the
-// driver's reverser, the regulator wide open; then the cut-off shown and the output handles.
+// One frame: the cut-off first set by its keys (unless kAsIs), the driver's reverser and
+// power handle, the time and the speed; then what the listed slots show.
 constexpr int32_t kAsIs = 1000;
-struct Step { int32_t cutoff; int driver; float speed; int32_t shown, reverser, power; };
+struct Step { int32_t time, cutoff; int reverser, power; float speed; std::vector<int32_t> shown; };
 
 class SteamTest : public PluginTest {
 protected:
@@ -36,13 +36,17 @@ protected:
         Key(99);  // the first key after a start only starts the rate limiter
         for (int32_t c = panel[kCutoff]; c != target; c += c < target ? 1 : -1) Key(c < target ? 5 : 6);
     }
-    void Run(std::initializer_list<Step> steps) {
+    int32_t Shown(int slot) const {
+        return slot == kOutputPower ? out.power : slot == kOutputReverser ? out.reverser : panel[slot];
+    }
+    void Run(std::initializer_list<int> slots, std::initializer_list<Step> steps) {
         for (const Step& step : steps) {
             if (step.cutoff != kAsIs) CutoffTo(step.cutoff);
-            Drive(step.driver, 8);
-            Frame(time_ += 100, step.speed);
-            EXPECT_THAT(std::vector<int32_t>({panel[kCutoff], out.reverser, out.power}),
-                        ElementsAre(step.shown, step.reverser, step.power)) << time_;
+            Drive(step.reverser, step.power);
+            Frame(step.time, step.speed);
+            std::vector<int32_t> seen;
+            for (const int slot : slots) seen.push_back(Shown(slot));
+            EXPECT_EQ(seen, step.shown) << step.time;
         }
     }
     // A frame at the first number of each row; the rest is what the slots then show.
@@ -50,11 +54,10 @@ protected:
         for (const auto& row : rows) {
             std::vector<int32_t> seen = {row[0]};
             Frame(row[0]);
-            for (const int slot : slots) seen.push_back(slot == kOutputPower ? out.power : panel[slot]);
+            for (const int slot : slots) seen.push_back(Shown(slot));
             EXPECT_EQ(seen, row);
         }
     }
-    int32_t time_ = 100;
 };
 
 // Beyond the neutral band of 15 the cut-off drives in its direction, a notch lost for every 8
@@ -66,19 +69,20 @@ protected:
 TEST_F(SteamTest, CutoffSetsDirectionAndPowerByHandAndInAutomaticMode) {
     Start(kSteam, 8, 8);
     Frame(100);
-    Run({{75, 1, 0.0f, 75, 1, 8},        {75, 1, 60.0f, 75, 1, 4},  // optimal 45: 8 - 30 / 8
-         {45, 1, 60.0f, 45, 1, 8},       {45, 1, -60.0f, 45, 1, 4},
-         {16, 1, 100.0f, 16, 1, 6},      // optimal 5: 8 - 11 / 8
-         {15, 1, 100.0f, 15, 0, 0},      {-15, -1, 0.0f, -15, 0, 0},
-         {-16, -1, 0.0f, -16, -1, 3},    // 8 - 39 / 8
-         {-55, -1, -60.0f, -55, -1, 4},  // optimal -25
-         {15, 0, 0.0f, 15, 0, 0}});
+    const std::initializer_list<int> shown = {kCutoff, kOutputReverser, kOutputPower};
+    Run(shown, {{200, 75, 1, 8, 0.0f, {75, 1, 8}},     {300, 75, 1, 8, 60.0f, {75, 1, 4}},  // optimal 45: 8 - 30 / 8
+                {400, 45, 1, 8, 60.0f, {45, 1, 8}},    {500, 45, 1, 8, -60.0f, {45, 1, 4}},
+                {600, 16, 1, 8, 100.0f, {16, 1, 6}},   // optimal 5: 8 - 11 / 8
+                {700, 15, 1, 8, 100.0f, {15, 0, 0}},   {800, -15, -1, 8, 0.0f, {-15, 0, 0}},
+                {900, -16, -1, 8, 0.0f, {-16, -1, 3}},     // 8 - 39 / 8
+                {1000, -55, -1, 8, -60.0f, {-55, -1, 4}},  // optimal -25
+                {1100, 15, 0, 8, 0.0f, {15, 0, 0}}});
     Key(kAutomatic);
-    Run({{kAsIs, 1, 60.0f, 45, 1, 4},       {kAsIs, 1, 60.0f, 45, 1, 8},
-         {kAsIs, 1, 100.0f, 16, 1, 3},      // optimal 5; 8 - 40 / 8
-         {kAsIs, 1, 30.0f, 16, 1, 0},       // 8 - 59 / 8
-         {-15, -1, -60.0f, -25, -1, 4},     {kAsIs, -1, -100.0f, -16, -1, 3},  // optimal 15
-         {kAsIs, -1, -30.0f, -16, -1, 3},   {kAsIs, 1, -60.0f, 75, 1, 8}});
+    Run(shown, {{1200, kAsIs, 1, 8, 60.0f, {45, 1, 4}},     {1300, kAsIs, 1, 8, 60.0f, {45, 1, 8}},
+                {1400, kAsIs, 1, 8, 100.0f, {16, 1, 3}},    // optimal 5; 8 - 40 / 8
+                {1500, kAsIs, 1, 8, 30.0f, {16, 1, 0}},     // 8 - 59 / 8
+                {1600, -15, -1, 8, -60.0f, {-25, -1, 4}},   {1700, kAsIs, -1, 8, -100.0f, {-16, -1, 3}},  // optimal 15
+                {1800, kAsIs, -1, 8, -30.0f, {-16, -1, 3}}, {1900, kAsIs, 1, 8, -60.0f, {75, 1, 8}}});
 }
 
 // A deviation of 0 makes every cut-off neutral; a full cut-off of 0 gives no power and uses
@@ -87,12 +91,12 @@ TEST_F(SteamTest, UnworkableSettingsGiveNoPowerAndUseNoSteam) {
     Start(kSteam + "cutoffdeviation=0\n", 8, 8);
     Frame(100);
     Key(kAutomatic);
-    Run({{kAsIs, 1, 10.0f, 75, 0, 0}});
+    Run({kCutoff, kOutputReverser, kOutputPower}, {{200, kAsIs, 1, 8, 10.0f, {75, 0, 0}}});
     WriteFile(ConfigPath(), kSteam + "cutoffmax=0\nboilerwatertosteamrate=0\n");
     api().Initialize(2);
-    Frame(time_);
-    Run({{-20, -1, 0.0f, -20, -1, 0}});
-    EXPECT_EQ(PanelAt(kPressure, time_ + 1000), 20000);
+    Frame(200);
+    Run({kCutoff, kOutputReverser, kOutputPower, kPressure},
+        {{300, -20, -1, 8, 0.0f, {-20, -1, 0, 20000}}, {1300, -20, -1, 8, 0.0f, {-20, -1, 0, 20000}}});
 }
 
 // The pressure limit is 8 x (1/8 - 0.01 + the share of the way from 12000 to 20000): 4 at
@@ -123,17 +127,10 @@ TEST_F(SteamTest, SteamUseFollowsRegulatorCutoffAndSpeed) {
     Frame(100);
     Key(kInjector);
     // The first frame out of the band starts the tick.
-    const struct { int32_t cutoff; int reverser, power; float speed; int32_t pressure; } rows[] = {
-        {75, 1, 8, 0.0f, 20000},      {75, 1, 8, 0.0f, 19968},  // 32
-        {45, 1, 8, 50.0f, 19911},     // 32 x 45 / 75 x 3 = 57.6, by the handle, not the output notch 6
-        {-55, -1, 4, -25.0f, 19888},  // 16 x 55 / 75 x 2 = 23.5
-        {45, 1, 0, 50.0f, 19888},     {15, 1, 8, 50.0f, 19888}};
-    int32_t t = 100;
-    for (const auto& row : rows) {
-        CutoffTo(row.cutoff);
-        Drive(row.reverser, row.power);
-        EXPECT_EQ(PanelAt(kPressure, t += 1000, row.speed), row.pressure) << t;
-    }
+    Run({kPressure}, {{1100, 75, 1, 8, 0.0f, {20000}},  {2100, 75, 1, 8, 0.0f, {19968}},  // 32
+                      {3100, 45, 1, 8, 50.0f, {19911}},  // 32 x 45 / 75 x 3 = 57.6, by the handle, not the output notch 6
+                      {4100, -55, -1, 4, -25.0f, {19888}},  // 16 x 55 / 75 x 2 = 23.5
+                      {5100, 45, 1, 0, 50.0f, {19888}},  {6100, 15, 1, 8, 50.0f, {19888}}});
 }
 
 // One unit of water turns into pressure every 40 ms, at most 100 a frame; the tick that falls
