@@ -177,7 +177,7 @@ TEST(CfgCheck, SwitchedOffSubsystemsAndSharedKeys) {
 TEST(CfgTool, CommandLineAndExitStatus) {
     const std::string folder = FreshFolder("cfgtool");
     WriteFile(folder + "/clean.cfg", "system=1\nawsdelay=2000\n");
-    WriteFile(folder + "/trap.cfg", "awsdelay=1, 2\n");
+    WriteFile(folder + "/trap.cfg", "tpwsindicator=1, 2\nnumberofdrops=300\npzb90key=4\n\nsystem=1\n");
     const std::string clean = Quoted(folder + "/clean.cfg"), trap = Quoted(folder + "/trap.cfg");
     const struct {
         std::string args;
@@ -185,9 +185,10 @@ TEST(CfgTool, CommandLineAndExitStatus) {
         std::string says;
     } cases[] = {
         {"check --strict " + clean, 0, "clean.cfg: 2 keys set"},
-        {"check " + trap, 0, "warning:"},
-        {"check --strict " + trap, 1, "warning:"},
-        {"check --strict " + clean + " - < " + trap, 1, "<stdin>:1: awsdelay = 1, 0, 2\n"},  // several, and stdin
+        {"check " + trap, 0, "trap.cfg:2: warning: numberofdrops is 300, outside its documented range (0 to 256)\n"},
+        {"check --strict " + trap, 1, "trap.cfg:4: warning: reading stops at this empty line; the plugin ignores the "
+                                      "settings below it: system (line 5)\n" + folder + "/trap.cfg: 3 keys"},  // no note
+        {"check --strict " + clean + " - < " + trap, 1, "<stdin>:1: tpwsindicator = 1, 0, 2\n"},  // several, and stdin
         {"check " + Quoted(folder + "/missing.cfg"), 2, "cannot read " + folder + "/missing.cfg: No such file or directory"},
         {"check " + Quoted(folder + "/missing.cfg") + " " + clean, 2, "clean.cfg: 2 keys set"},  // and goes on
         {"check " + Quoted(folder), 2, "cannot read " + folder + ": Is a directory"},
