@@ -123,7 +123,10 @@ int main(int argc, char** argv) {
         stage = std::filesystem::temp_directory_path(ec) /
                 ("footplate-run-" + std::to_string(std::random_device{}()) + std::to_string(std::random_device{}()));
         library = StagePlugin(library, stage.string(), "footplate", &configText, message);
-        if (library.empty()) return failure(message);
+        if (library.empty()) {
+            std::filesystem::remove_all(stage, ec);
+            return failure(message);
+        }
     }
 
     int status = kDone;
