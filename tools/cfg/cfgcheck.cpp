@@ -130,7 +130,7 @@ ValueScan scanValues(std::string_view text) {
 struct Checker {
     std::string name;
     ConfigReader* source = nullptr;  // the reader, to tell a cut line from a full one
-    std::ostringstream out;
+    std::string report;  // grows by appends: a long file makes a long report
     int warnings = 0;
     int infos = 0;
     int physical = 1;          // the physical line the next reader line starts on
@@ -142,7 +142,11 @@ struct Checker {
     std::vector<int32_t> cabmode;
     int cabmodeLine = 0;
 
-    void message(int line, const std::string& text) { out << name << ':' << line << ": " << text << '\n'; }
+    void message(int line, const std::string& text) {
+        report.append(name).append(1, ':').append(std::to_string(line)).append(": ").append(text).append(1, '\n');
+    }
+    // A message about the file as a whole.
+    void fileMessage(const std::string& text) { report.append(name).append(": ").append(text).append(1, '\n'); }
     void warn(int line, const std::string& text) {
         ++warnings;
         message(line, "warning: " + text);
@@ -360,9 +364,11 @@ struct Checker {
         sharedKeys();
         switchedOff();
         drops();
-        out << name << ": " << keyLines.size() << " key" << (keyLines.size() == 1 ? "" : "s") << " set, "
-            << dictionaryLines.size() << " other line" << (dictionaryLines.size() == 1 ? "" : "s")
-            << " kept in the dictionary, " << warnings << " warning" << (warnings == 1 ? "" : "s") << '\n';
+        const auto counted = [](size_t n, const char* what) {
+            return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+        };
+        fileMessage(counted(keyLines.size(), "key") + " set, " + counted(dictionaryLines.size(), "other line") +
+                    " kept in the dictionary, " + counted(static_cast<size_t>(warnings), "warning"));
     }
 
     // Reads on where the plugin stops: "awsdelay (line 4), trainname (line 9)" for every
@@ -453,8 +459,8 @@ struct Checker {
             std::string list;
             for (const auto& role : roles) list += (list.empty() ? "" : ", ") + role.what;
             ++infos;
-            out << name << ": info: key number " << key << " serves " << roles.size() << " roles, all acting on one "
-                << "press: " << list << '\n';
+            fileMessage("info: key number " + std::to_string(key) + " serves " + std::to_string(roles.size()) +
+                        " roles, all acting on one press: " + list);
         }
     }
 
@@ -502,8 +508,8 @@ struct Checker {
             }
             if (set.empty()) continue;
             ++infos;
-            out << name << ": info: " << set << " set, but " << sw.what << " is off (" << KeyInfos()[sw.key].name
-                << " is " << value << ", needs " << sw.needs << "): these settings take no effect\n";
+            fileMessage("info: " + set + " set, but " + sw.what + " is off (" + KeyInfos()[sw.key].name + " is " +
+                        std::to_string(value) + ", needs " + sw.needs + "): these settings take no effect");
         }
     }
 
@@ -593,7 +599,7 @@ CheckResult CheckConfigFile(const std::string& path, const std::string& shownNam
     ScrapConfig();
     result.warnings = checker.warnings;
     result.infos = checker.infos;
-    result.report = checker.out.str();
+    result.report = std::move(checker.report);
     return result;
 }
 
