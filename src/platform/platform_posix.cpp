@@ -1,3 +1,4 @@
+// The POSIX side of the platform: the library's own path and plain file reading.
 #include "platform/platform.h"
 
 #include <dlfcn.h>
