@@ -38,7 +38,8 @@ public:
     int32_t frameInterval() const { return step_; }
     double speed() const { return speed_; }
     double location() const { return location_; }
-    const HandleOutput& handles() const { return lastOut_; }
+    const HandleOutput& handles() const { return lastOut_; }  // as the plugin returned them
+    const HandleOutput& driver() const { return driver_; }     // as the driver set them
     const ATS_VEHICLESPEC& spec() const { return spec_; }
     const int32_t* panel() const { return panel_; }
     const int32_t* sound() const { return sound_; }
