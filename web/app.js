@@ -6,7 +6,6 @@ import { benchmark } from './bench.js';
 import { loadEngine } from './engine.js';
 
 const $ = (id) => document.getElementById(id);
-const REPORT_LINES = 2000;   // a report longer than this is cut short on screen
 const TIMEOUT_MS = 20000;    // a check or a drive that takes longer is stopped
 
 // The worker that checks and runs, replaced when it takes too long or breaks.
@@ -99,7 +98,7 @@ function errorLine(text) {
 function showReport(report) {
   const lines = report.split('\n');
   if (lines.at(-1) === '') lines.pop();
-  const shown = lines.slice(0, REPORT_LINES).map((line) => {
+  const shown = lines.map((line) => {
     const div = document.createElement('div');
     div.textContent = line;
     const at = /^.*?:(\d+): (warning|info)?/.exec(line);
@@ -111,7 +110,6 @@ function showReport(report) {
     }
     return div;
   });
-  if (lines.length > REPORT_LINES) shown.push(errorLine(`… ${lines.length - REPORT_LINES} more lines not shown`));
   $('report').replaceChildren(...shown);
 }
 

@@ -18,7 +18,7 @@ const TIMELINE_LINES = 300;
 const $ = (id) => document.getElementById(id);
 
 export function startCab(loadEngine) {
-  let engine = null;   // the module on this thread, used by the live cab alone
+  let engine = null;   // the live drive's own module, on this thread
   let live = false;
   let running = false;
   let last = 0;
@@ -223,7 +223,7 @@ export function startCab(loadEngine) {
       try {
         info = await helper.call('drive', drive);
         if (info.error) throw new Error(info.error);
-        if (!engine) engine = await loadEngine();
+        engine = await loadEngine();  // a plugin of its own for every drive
       } catch (error) {
         fail(error.message);
         return false;

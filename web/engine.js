@@ -3,9 +3,19 @@
 import createFootplate from './footplate.js';
 
 const encoder = new TextEncoder();
+let code;  // the module's code, compiled once per thread
 
+// A fresh instance of the module: a plugin that nothing has run yet, as footplate-run
+// loads a fresh copy of the library for every drive.
 export async function loadEngine() {
-  const m = await createFootplate();
+  code ??= WebAssembly.compileStreaming(fetch(new URL('./footplate.wasm', import.meta.url)));
+  const compiled = await code;
+  const m = await createFootplate({
+    instantiateWasm(imports, receive) {
+      WebAssembly.instantiate(compiled, imports).then((instance) => receive(instance, compiled));
+      return {};
+    },
+  });
 
   // Calls fn with each text copied into the module's memory as bytes (zero-terminated,
   // so the names can be read as C strings) and their lengths; frees them after.

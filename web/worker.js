@@ -2,11 +2,16 @@
 // never freezes it: the page stops this worker when it takes too long and starts another.
 import { loadEngine } from './engine.js';
 
-const engine = loadEngine();
+const checker = loadEngine();  // checks, examples and drive declarations share one
+let fresh = loadEngine();       // every drive runs on a plugin of its own
 
 self.onmessage = async ({ data: { id, op, args } }) => {
   try {
-    const e = await engine;
+    let e = await checker;
+    if (op === 'run') {
+      e = await fresh;
+      fresh = loadEngine();
+    }
     const started = performance.now();
     const result = e[op](...args);
     self.postMessage({ id, result, ms: performance.now() - started });

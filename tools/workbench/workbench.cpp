@@ -25,10 +25,11 @@ const PluginApi kPlugin{&Load,     &Dispose,  &GetPluginVersion, &SetVehicleSpec
                         &SetPower, &SetBrake, &SetReverser,      &KeyDown,        &KeyUp,      &HornBlow,
                         &DoorOpen, &DoorClose, &SetSignal,       &SetBeaconData};
 
-// A drive records at most this many frames (a day of 100 ms frames) and its timeline keeps
-// at most this many bytes, so junk cannot exhaust the page.
+// A drive records at most this many frames (a day of 100 ms frames); a timeline or a
+// checker report is cut short after this many bytes. Junk cannot exhaust the page.
 constexpr size_t kFrameLimit = 1000000;
-constexpr size_t kTimelineLimit = size_t{4} << 20;
+constexpr size_t kTextLimit = size_t{1} << 20;
+constexpr const char* kCut = "(cut here: the rest is too long to show)\n";
 
 // The last result handed to the page; valid until the next call.
 std::string gResult;
@@ -116,11 +117,17 @@ bool stageConfig(const std::string& config) {
 // The timeline into a string, cut short with a note once it is too long to show.
 TimelineSink into(std::string& timeline) {
     return [&timeline](const std::string& line) {
-        if (timeline.size() < kTimelineLimit) {
+        if (timeline.size() < kTextLimit) {
             timeline += line;
-            if (timeline.size() >= kTimelineLimit) timeline += "(the timeline is cut here: it is too long to show)\n";
+            if (timeline.size() >= kTextLimit) timeline += kCut;
         }
     };
+}
+
+// A text cut short after its last whole line within the limit, with a note.
+std::string shortened(const std::string& text) {
+    if (text.size() <= kTextLimit) return text;
+    return text.substr(0, text.rfind('\n', kTextLimit) + 1) + kCut;
 }
 
 std::string readAndRemove(const char* path) {
@@ -184,7 +191,7 @@ EMSCRIPTEN_KEEPALIVE const char* fp_check(const char* config, int length, const 
     if (!stageConfig(bytes(config, length))) return failure("the configuration cannot be staged");
     const CheckResult result = CheckConfigFile(inproc::ConfigPath(), name);
     Json json;
-    json.open('{').key("warnings").num(result.warnings).key("report").str(result.report).key("slots").open('[');
+    json.open('{').key("warnings").num(result.warnings).key("report").str(shortened(result.report)).key("slots").open('[');
     for (const ConfigSlot& s : result.slots) {
         json.open('{').key("sound").flag(s.sound).key("index").num(s.index).key("key").str(s.key).close('}');
     }
