@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr int kEmergency = 9;  // 8 service notches
 constexpr int kAwsLamp = 10;
 constexpr int kAwsButton = 11;
 constexpr int kTpwsLamp = 12;
@@ -27,13 +26,6 @@ std::string Config(const std::string& extra) {
 
 class BrSafetyTest : public PluginTest {
 protected:
-    void Beacon(int type, int signal, int optional = 0) {
-        api().SetBeaconData(ATS_BEACONDATA{type, signal, 0.0f, optional});
-    }
-    void Key(int key) {
-        api().KeyDown(key);
-        api().KeyUp(key);
-    }
     // A warning at time t, left unacknowledged until the AWS brakes.
     void UnacknowledgedWarning(int32_t t, float speed) {
         Frame(t, speed);

@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "config/confload.h"
+#include "config/reader.h"
 #include "plugin/tools.h"
 #include "plugin_fixture.h"
 
@@ -196,9 +198,8 @@ TEST(LineReader, BlocksYieldTheSameLinesAsSingleBytes) {
     const std::string dir = FreshFolder("reader");
     const std::string path = dir + "/lines.cfg";
     WriteFile(path, text);
-    platform::File* file = platform::OpenForReading(path.c_str());
-    ASSERT_NE(file, nullptr);
-    ConfigReader reader{file, {}, 0, 0};
+    auto reader = std::make_unique<ConfigReader>();
+    ASSERT_TRUE(OpenConfigReader(*reader, path.c_str()));
 
     size_t pos = 0;
     int lines = 0;
@@ -211,14 +212,14 @@ TEST(LineReader, BlocksYieldTheSameLinesAsSingleBytes) {
             if (c == '\n') break;
             expected += c;
         }
-        const int got = fgets(reader, buffer, 1023);
+        const int got = readLine(*reader, buffer, 1023);
         ASSERT_EQ(got, static_cast<int>(expected.size())) << "line " << lines;
         ASSERT_EQ(std::string(buffer, static_cast<size_t>(got)), expected) << "line " << lines;
         ASSERT_EQ(buffer[got], '\0');
         ++lines;
         if (pos >= text.size() && got == 0) break;
     }
-    platform::Close(file);
+    CloseConfigReader(*reader);
     EXPECT_GT(lines, 1000);
 }
 

@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr int kEmergency = 9;  // 8 service notches
 constexpr int kBlue = 40;
 constexpr int kYellow = 41;
 constexpr int kRed = 42;
@@ -17,9 +16,6 @@ const std::string kConfig =
 
 class Pzb90Test : public PluginTest {
 protected:
-    void Beacon(int type, int signal, int optional) {
-        api().SetBeaconData(ATS_BEACONDATA{type, signal, 0.0f, optional});
-    }
     // Activates the system at a stand at time t.
     void Activate(int32_t t) {
         Frame(t, 0.0f);

@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr int kFullService = 8;  // 8 service notches
 constexpr int kIndicator = 30;
 constexpr int kAlarm = 6;
 

@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "config/confload.h"
-#include "plugin/records.h"
+#include "plugin/state.h"
 #include "plugin/tools.h"
 
 namespace {

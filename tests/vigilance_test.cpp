@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr int kEmergency = 9;  // 8 service notches
 constexpr int kLamp = 20;
 constexpr int kAlarm = 5;
 constexpr int kVigilanceKey = 2;  // the default

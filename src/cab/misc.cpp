@@ -1,3 +1,4 @@
+// Small cab displays: door lamps, klaxon lamp, travel meter, custom lamps, cab mode switch.
 #include "cab/misc.h"
 
 #include "config/confload.h"
@@ -44,7 +45,7 @@ void readCabMode() {
 void klaxonTimeout() {
     const int32_t slot = Option(opt::klaxonindicator);
     if (slot == -1 || hornTimer == -1) return;
-    if (tOn(hornTimer, gState.time, hornDuration)) setPanel(slot, 0);
+    if (tOn(hornTimer, now(), hornDuration)) setPanel(slot, 0);
 }
 
 // The train's position in units of 100, 10, 1, 0.1 and 0.01 km or miles, one per slot.
@@ -105,7 +106,7 @@ void setDoorState(bool open) {
 void setDoorSide(int8_t side) {
     if (side != -1 && side != 0 && side != 1 && side != 2) return;
     doorSide = side;
-    if (gState.speed == 0.0f) refreshDoors();
+    if (atStand()) refreshDoors();
 }
 
 // The horn sounded: the klaxon lamp lights for the time configured for that horn.
@@ -114,7 +115,7 @@ void hornSounded(int hornType) {
     if (slot == -1 || (hornType != 0 && hornType != 1)) return;
     int32_t duration = 0;
     if (!OptionValue(opt::klaxonindicator, hornType + 1, duration)) return;
-    hornTimer = gState.time;
+    hornTimer = now();
     hornDuration = duration;
     setPanel(slot, 1);
 }

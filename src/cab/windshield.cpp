@@ -1,3 +1,4 @@
+// The windscreen wiper's blade and the rain drops it clears from the panel.
 #include "cab/windshield.h"
 
 #include <cstdint>
@@ -59,9 +60,9 @@ void chooseDirectionAtRest() {
         break;
     case kIntermittent:
         if (holdWiper == -1) {
-            holdWiper = gState.time;
+            holdWiper = now();
             wiperDirection = 0;
-        } else if (tOn(holdWiper, gState.time, Option(opt::wiperdelay))) {
+        } else if (tOn(holdWiper, now(), Option(opt::wiperdelay))) {
             holdWiper = -1;
             wiperDirection = wiperPosition == 0 ? -1 : 1;
         }
@@ -104,7 +105,7 @@ void wiperStep() {
 void animateWiper() {
     if (Option(opt::wiperindex) == -1) return;
     int steps = 0;
-    while (tOn(wiper, gState.time, Option(opt::wiperrate) / 100)) {
+    while (tOn(wiper, now(), Option(opt::wiperrate) / 100)) {
         if (steps == kMaxStepsPerFrame) break;
         ++steps;
         wiperStep();
@@ -135,10 +136,10 @@ void showNewDrop() {
 void animateRain() {
     if (Option(opt::numberofdrops) <= 0) return;
     if (rain <= 0) {
-        dropTimer = gState.time;
+        dropTimer = now();
         return;
     }
-    if (!tOn(dropTimer, gState.time, dropInterval)) return;
+    if (!tOn(dropTimer, now(), dropInterval)) return;
     playDropSound();
     showNewDrop();
     const int32_t spread = toInt32(8000.0 / static_cast<double>(rain));
@@ -184,7 +185,7 @@ void WindshieldKeyPressed(int key) {
         } else if (wiperMode == kOff) {
             wiperMode = kIntermittent;
             // The first pause counts as over, so the blade starts at once.
-            holdWiper = static_cast<int32_t>(static_cast<uint32_t>(gState.time) - static_cast<uint32_t>(delay) - 1u);
+            holdWiper = static_cast<int32_t>(static_cast<uint32_t>(now()) - static_cast<uint32_t>(delay) - 1u);
             setPanel(indicator, 1);
         } else if (wiperMode == kIntermittent) {
             wiperMode = kContinuous;
@@ -206,8 +207,8 @@ void WindshieldKeyPressed(int key) {
 
 // A beacon sets the rain's intensity, 0 (dry) to 100.
 void WindshieldBeacon(ATS_BEACONDATA beacon) {
-    if (beacon.type != 21 || beacon.optional < 0 || beacon.optional > 100) return;
+    if (beacon.type != kBeaconRain || beacon.optional < 0 || beacon.optional > 100) return;
     rain = beacon.optional;
     dropInterval = 0;
-    dropTimer = gState.time;
+    dropTimer = now();
 }

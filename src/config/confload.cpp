@@ -1,11 +1,12 @@
+// Reads the configuration file into the option table and the dictionary of other keys.
 #include "config/confload.h"
 
 #include <cstring>
 #include <new>
 #include <string>
 
+#include "config/reader.h"
 #include "platform/platform.h"
-#include "plugin/tools.h"
 
 PLUGIN_OPTION gOpts[opt::count]{};
 
@@ -196,33 +197,31 @@ bool ConfigPathFor(std::string& path) {
 
 void ReadConfigLines(ConfigReader& reader, char* buffer, ConfigLineObserver observer, void* context) {
     // An empty line reads as 0 and ends the file, as authors' files have always relied on.
-    for (int length; (length = fgets(reader, buffer, kConfigLineSize)) != 0;) {
+    for (int length; (length = readLine(reader, buffer, kConfigLineSize)) != 0;) {
         const LineResult result = ApplyConfigLine(buffer);
         if (observer != nullptr) observer(context, ConfigLine{buffer, length, result});
     }
 }
 
+bool ConfigFilePath(std::string& path) { return platform::LibraryPath(path) && ConfigPathFor(path); }
+
 // Reads the file beside the library: same name, its last three characters "cfg".
 bool LoadConfig() {
     std::string path;
-    if (!platform::LibraryPath(path) || !ConfigPathFor(path)) return false;
+    if (!ConfigFilePath(path)) return false;
     return LoadConfigFrom(path.c_str());
 }
 
 bool LoadConfigFrom(const char* path) {
-    platform::File* file = platform::OpenForReading(path);
-    if (file == nullptr) return false;
-    auto* reader = new (std::nothrow) ConfigReader{file, {}, 0, 0};
+    // The reader's block lives on the heap: the host's stack is not ours to fill.
+    auto* reader = new (std::nothrow) ConfigReader;
     char* line = new (std::nothrow) char[kConfigLineSize + 1];
-    if (reader == nullptr || line == nullptr) {
-        delete reader;
-        delete[] line;
-        platform::Close(file);
-        return false;
+    const bool opened = reader != nullptr && line != nullptr && OpenConfigReader(*reader, path);
+    if (opened) {
+        ReadConfigLines(*reader, line, nullptr, nullptr);
+        CloseConfigReader(*reader);
     }
-    ReadConfigLines(*reader, line, nullptr, nullptr);
-    platform::Close(file);
     delete reader;
     delete[] line;
-    return true;
+    return opened;
 }

@@ -145,6 +145,11 @@ enum Key : int {
 #undef FOOTPLATE_KEY_ENUM
     count
 };
+
+// The values of the keys that choose what a module does.
+enum System : int32_t { kSystemOff = 0, kAwsOnly = 1, kAwsAndTpws = 2, kTpwsTrainStopOnly = 3 };
+enum Traction : int32_t { kNoTraction = 0, kSteamModel = 1, kDieselModel = 2 };
+enum HeatingPart : int32_t { kHeatByPowerNotch = 1, kHeatByEngineLoad = 2 };
 }  // namespace opt
 
 static_assert(opt::count == 125);
@@ -180,6 +185,9 @@ bool LoadConfigFrom(const char* path);
 // Turns the library's path into its configuration's: "footplate.dll" and "footplate.so"
 // both become "footplate.cfg". False for a path too short to hold a name.
 bool ConfigPathFor(std::string& path);
+// The path of the configuration beside the library that holds this code; false when the
+// library's own path cannot be found.
+bool ConfigFilePath(std::string& path);
 
 // The lines whose keys the table does not know, kept in file order.
 struct DICTIONARY_ENTRY {
@@ -224,7 +232,7 @@ struct ConfigLine {
 };
 using ConfigLineObserver = void (*)(void* context, const ConfigLine& line);
 
-struct ConfigReader;
+struct ConfigReader;  // config/reader.h
 // Applies the lines of reader to the table and the dictionary until the line reader returns
 // 0 (the end of the file, or an empty line); observer, when given, sees each line after it
 // was applied. buffer holds at least kConfigLineSize + 1 bytes.

@@ -1,3 +1,5 @@
+// Power gaps: each pickup followed through the gaps announced ahead, power cut or limited
+// while pickups are off the rail; and the power-cut reminder.
 #include "controls/powercontrol.h"
 
 #include <cstdint>
@@ -22,10 +24,10 @@ enum Behaviour { kGapsOff = 0, kEachPickupCuts = 2, kAllPickupsCut = 3 };
 int32_t pickupPoints = 1;
 int32_t gappedPickups = 0;
 PowerGap* gaplist = nullptr;
-bool reminder = false;
-// The all-pickups behaviour holds at most one cut: gaps shorter than the pickups' spread,
-// or two gaps close together, must not place or withdraw a cut it does not hold.
-bool allPickupsCutHeld = false;
+// One demand for all pickups in gaps: a cut, or with the proportional behaviour a limit
+// that follows the number of pickups off the rail.
+Demand gapDemand{Handle::Power};
+Demand reminderCut{Handle::Power};
 
 void releaseGaps() {
     while (gaplist != nullptr) {
@@ -52,28 +54,24 @@ int32_t proportionalLimit(int32_t gapped) {
 
 // Acts on the train for one pickup that entered (on) or left a gap.
 void pickupChanged(bool on) {
+    gappedPickups += on ? 1 : -1;
     switch (Option(opt::powergapbehaviour)) {
     case kEachPickupCuts:
-        OperatePower(0, on);
+        gapDemand.hold(gappedPickups > 0, 0);
         showPower(!on);
         break;
     case kAllPickupsCut:
-        gappedPickups += on ? 1 : -1;
-        if (on && gappedPickups == pickupPoints && !allPickupsCutHeld) {
-            OperatePower(0, true);
-            allPickupsCutHeld = true;
+        // Power comes back only when every pickup is on the rail again.
+        if (on && gappedPickups == pickupPoints && !gapDemand.held()) {
+            gapDemand.place(0);
             showPower(false);
-        } else if (!on && gappedPickups == 0 && allPickupsCutHeld) {
-            OperatePower(0, false);
-            allPickupsCutHeld = false;
+        } else if (!on && gappedPickups == 0 && gapDemand.held()) {
+            gapDemand.withdraw();
             showPower(true);
         }
         break;
     default:
-        // A leave withdraws at the notch its count placed, so the count drops only after it.
-        if (on) ++gappedPickups;
-        OperatePower(proportionalLimit(gappedPickups), on);
-        if (!on) --gappedPickups;
+        gapDemand.hold(gappedPickups > 0, proportionalLimit(gappedPickups));
         showPower(gappedPickups != pickupPoints);
         break;
     }
@@ -85,8 +83,6 @@ void pickupChanged(bool on) {
 void InitPowerControl() {
     gappedPickups = 0;
     releaseGaps();
-    reminder = false;
-    allPickupsCutHeld = false;
     pickupPoints = countPickups();
     showPower(true);
 }
@@ -96,7 +92,7 @@ void DestroyPowerControl() { releaseGaps(); }
 
 // A gap lies ahead: each pickup will reach it at its own offset behind the train's location.
 void PowerBeacon(ATS_BEACONDATA beacon) {
-    if (beacon.type != 20 || Option(opt::powergapbehaviour) == kGapsOff) return;
+    if (beacon.type != kBeaconPowerGap || Option(opt::powergapbehaviour) == kGapsOff) return;
     if (beacon.optional == 0 || !(gState.speed > 0.0f)) return;
     PowerGap** tail = &gaplist;
     while (*tail != nullptr) tail = &(*tail)->next;
@@ -111,7 +107,7 @@ void PowerBeacon(ATS_BEACONDATA beacon) {
 
 // Follows every pickup into and out of its gaps and cuts or limits power meanwhile.
 void PowerControl() {
-    if (Option(opt::powergapbehaviour) == kGapsOff || gState.speed == 0.0f) return;
+    if (Option(opt::powergapbehaviour) == kGapsOff || atStand()) return;
     const double x = gState.location;
     const bool forwards = gState.speed > 0.0f;
     const bool backwards = gState.speed < 0.0f;
@@ -138,7 +134,6 @@ void PowerControl() {
 // The reminder key sets or clears a standing cut of power.
 void PowerControlKeyPressed(int key) {
     if (!keyMatches(key, opt::reminderkey)) return;
-    reminder = !reminder;
-    OperatePower(0, reminder);
-    setPanel(Option(opt::reminderindicator), reminder ? 1 : 0);
+    reminderCut.hold(!reminderCut.held(), 0);
+    setPanel(Option(opt::reminderindicator), reminderCut.held() ? 1 : 0);
 }

@@ -1,10 +1,13 @@
+// Handle arbitration over counted demands, the demand type every source holds, the
+// driver's handles with the traction, reverser and door interlocks, and the speed selector.
 #include "controls/traincontrol.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <new>
 
 #include "config/confload.h"
-#include "plugin/records.h"
 #include "plugin/tools.h"
 
 namespace {
@@ -18,17 +21,45 @@ int powerCount = 0;  // power notches 0 .. powerCount - 1
 int32_t reverserLock[3] = {0, 0, 0};  // index = position + 1
 bool tractionInterlock = false;
 bool initialized = false;
+// Counts the starts: a demand placed in an earlier one was dropped with its counters.
+uint32_t currentStart = 1;
 
-// The neutral-reverser brake is held exactly while the driver's reverser is in neutral;
-// the flag keeps that one demand from being placed or withdrawn twice.
-bool neutralBrakeHeld = false;
-int neutralBrakeNotch = 0;
+// The driver's handles. While the speed selector is configured it owns the power demand,
+// which sits on notch 0 while the selector is idle.
+Demand driverBrake{Handle::Brake};
+Demand driverPower{Handle::Power};
+Demand driverReverser{Handle::Reverser};
+// Held exactly while the driver's reverser is in neutral.
+Demand neutralBrake{Handle::Brake};
+// A reverser move while moving forces neutral until the next start.
+Demand forcedNeutral{Handle::Reverser};
 
-// The speed selector owns the driver's power demand while it is configured; the demand
-// sits on speedSelectorSetting, notch 0 while idle.
+// The door interlocks hold their demands while an opening is not yet matched by a closing.
+int doorOpenings = 0;
+Demand doorPowerCut{Handle::Power};
+Demand doorBrake{Handle::Brake};
+
+// What reversercontrol does with a reverser move while the train moves.
+enum ReverserControl : int32_t { kRefuseMoveOffNeutral = 1, kForceNeutral = 2 };
+
 bool speedSelectorKey = false;
 bool speedSelectorEngaged = false;
-int32_t speedSelectorSetting = 0;
+
+void nextStart() {
+    if (++currentStart == 0) currentStart = 1;
+}
+
+// A demand withdrawn more often than placed drives its counter below zero. The test builds
+// stop right there; a released plugin carries on, as the host's process must never fall.
+void countDemand(int32_t& counter, bool on) {
+    counter += on ? 1 : -1;
+#if defined(FOOTPLATE_CHECK_DEMANDS)
+    if (counter < 0) {
+        std::fputs("footplate: a demand was withdrawn that was never placed\n", stderr);
+        std::abort();
+    }
+#endif
+}
 
 bool interlockCutsPower() { return tractionInterlock && Option(opt::tractioninterlock) == 1; }
 
@@ -74,20 +105,18 @@ bool brakeNotchValid(int notch) { return brakeLock != nullptr && notch >= 0 && n
 bool powerNotchValid(int notch) { return powerLock != nullptr && notch >= 0 && notch < powerCount; }
 
 void holdNeutralBrake(bool hold) {
-    if (hold == neutralBrakeHeld) return;
-    if (hold) neutralBrakeNotch = Option(opt::neutralrvrbrake) == 1 ? gTrainspecs.brakeNotches : gTrainspecs.brakeNotches + 1;
-    OperateBrake(neutralBrakeNotch, hold);
-    neutralBrakeHeld = hold;
+    neutralBrake.hold(hold, Option(opt::neutralrvrbrake) == 1 ? gTrainspecs.brakeNotches : gTrainspecs.brakeNotches + 1);
 }
 
 }  // namespace
 
 // Starts a run: no demands but the driver's handles, power off, reverser neutral.
 void InitTrainControl(int brakeMode) {
+    nextStart();
     gDriver.power = 0;
     gDriver.reverser = 0;
     tractionInterlock = false;
-    neutralBrakeHeld = false;
+    doorOpenings = 0;
     if (brakeMode == 1) {
         gDriver.brake = gTrainspecs.brakeNotches + 1;
     } else if (brakeMode == 0) {
@@ -108,16 +137,15 @@ void InitTrainControl(int brakeMode) {
     }
     reverserLock[0] = reverserLock[1] = reverserLock[2] = 0;
 
-    OperateReverser(gDriver.reverser, true);
-    OperatePower(gDriver.power, true);
-    OperateBrake(gDriver.brake, true);
+    driverReverser.place(gDriver.reverser);
+    driverPower.place(gDriver.power);
+    driverBrake.place(gDriver.brake);
     // The reverser handle starts in neutral, so its brake is held from the start.
     if (Option(opt::neutralrvrbrake) != 0) holdNeutralBrake(true);
     initialized = true;
     // The driver's power demand just placed on notch 0 is the selector's idle demand.
     speedSelectorKey = false;
     speedSelectorEngaged = false;
-    speedSelectorSetting = 0;
 }
 
 // Drops every demand of every source.
@@ -127,32 +155,63 @@ void DestroyTrainControl() {
     delete[] powerLock;
     brakeLock = powerLock = nullptr;
     brakeCount = powerCount = 0;
-    neutralBrakeHeld = false;
+    nextStart();
     initialized = false;
 }
 
 void OperateBrake(int notch, bool on) {
     if (!brakeNotchValid(notch)) return;
-    brakeLock[notch] += on ? 1 : -1;
+    countDemand(brakeLock[notch], on);
     arbitrateBrake();
 }
 
 void OperatePower(int notch, bool on) {
     if (!powerNotchValid(notch)) return;
-    powerLock[notch] += on ? 1 : -1;
+    countDemand(powerLock[notch], on);
     arbitratePower();
 }
 
 void OperateReverser(int position, bool on) {
     if (position < -1 || position > 1) return;
-    reverserLock[position + 1] += on ? 1 : -1;
+    countDemand(reverserLock[position + 1], on);
     arbitrateReverser();
+}
+
+void Demand::operate(int32_t notch, bool on) const {
+    switch (handle_) {
+    case Handle::Brake:
+        OperateBrake(notch, on);
+        break;
+    case Handle::Power:
+        OperatePower(notch, on);
+        break;
+    case Handle::Reverser:
+        OperateReverser(notch, on);
+        break;
+    }
+}
+
+bool Demand::held() const { return start_ == currentStart; }
+
+void Demand::place(int32_t notch) {
+    if (held()) {
+        if (notch == notch_) return;
+        operate(notch_, false);
+    }
+    notch_ = notch;
+    start_ = currentStart;
+    operate(notch, true);
+}
+
+void Demand::withdraw() {
+    if (!held()) return;
+    start_ = 0;
+    operate(notch_, false);
 }
 
 // The driver moved the brake handle.
 void SetBrakeHandle(int notch) {
-    if (brakeNotchValid(gDriver.brake)) OperateBrake(gDriver.brake, false);
-    if (brakeNotchValid(notch)) OperateBrake(notch, true);
+    driverBrake.hold(brakeNotchValid(notch), notch);
     gDriver.brake = notch;
 }
 
@@ -163,20 +222,34 @@ void SetPowerHandle(int notch) {
         gDriver.power = notch;  // the speed selector moves the demand
         return;
     }
-    if (powerNotchValid(gDriver.power)) OperatePower(gDriver.power, false);
-    if (powerNotchValid(notch)) OperatePower(notch, true);
+    driverPower.hold(powerNotchValid(notch), notch);
     gDriver.power = notch;
 }
 
 // The driver moved the reverser, subject to the reverser interlocks.
 void SetReverserHandle(int position) {
     const bool moving = gState.speed != 0.0f;
-    if (Option(opt::reversercontrol) == 1 && position != 0 && moving) return;
-    if (gDriver.reverser >= -1 && gDriver.reverser <= 1) OperateReverser(gDriver.reverser, false);
-    if (position >= -1 && position <= 1) OperateReverser(position, true);
+    if (Option(opt::reversercontrol) == kRefuseMoveOffNeutral && position != 0 && moving) return;
+    driverReverser.hold(position >= -1 && position <= 1, position);
     gDriver.reverser = position;
     if (Option(opt::neutralrvrbrake) != 0) holdNeutralBrake(position == 0);
-    if (Option(opt::reversercontrol) == 2 && moving) OperateReverser(0, true);
+    if (Option(opt::reversercontrol) == kForceNeutral && moving) forcedNeutral.place(0);
+}
+
+// A closing with no opening to match (hosts report closed doors at a start) withdraws nothing.
+void SetDoorInterlocks(bool open) {
+    if (open) {
+        ++doorOpenings;
+    } else if (doorOpenings > 0) {
+        --doorOpenings;
+    } else {
+        return;
+    }
+    const bool anyOpen = doorOpenings > 0;
+    doorPowerCut.hold(anyOpen && Option(opt::doorpowerlock) == 1, 0);
+    const int32_t brake = Option(opt::doorapplybrake);
+    doorBrake.hold(anyOpen && (brake == 1 || brake == 2),
+                   brake == 1 ? gTrainspecs.brakeNotches : gTrainspecs.brakeNotches + 1);
 }
 
 namespace {
@@ -187,12 +260,6 @@ double targetSpeed(int32_t notch) {
     return static_cast<double>(ClampedOption(opt::speedselectorspeeds, notch));
 }
 
-void moveSelectorDemand(int32_t notch) {
-    OperatePower(speedSelectorSetting, false);
-    speedSelectorSetting = notch;
-    OperatePower(speedSelectorSetting, true);
-}
-
 }  // namespace
 
 // Applies the handle's notch while the selector key is held and the train is slower than
@@ -201,13 +268,13 @@ void TrainControl() {
     if (Option(opt::speedselectorkey) == -1) return;
     const double target = std::fabs(targetSpeed(gDriver.power));
     const double speed = std::fabs(static_cast<double>(gState.speed));
-    if (target > speed && speedSelectorKey && speedSelectorSetting != gDriver.power) {
-        moveSelectorDemand(gDriver.power);
+    if (target > speed && speedSelectorKey && driverPower.notch() != gDriver.power) {
+        driverPower.place(gDriver.power);
         speedSelectorEngaged = true;
     }
     if (speed < target && speedSelectorKey) return;
     if (speedSelectorEngaged) {
-        moveSelectorDemand(0);
+        driverPower.place(0);
         speedSelectorEngaged = false;
     }
 }

@@ -1,7 +1,7 @@
 // Where the plugin lies on Linux: the shared library that holds this code.
-#include <dlfcn.h>
-
 #include "platform/platform.h"
+
+#include <dlfcn.h>
 
 namespace platform {
 

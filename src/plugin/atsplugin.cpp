@@ -9,7 +9,7 @@
 #include "config/confload.h"
 #include "controls/powercontrol.h"
 #include "controls/traincontrol.h"
-#include "plugin/records.h"
+#include "plugin/state.h"
 #include "plugin/tools.h"
 #include "protection/br_safety.h"
 #include "protection/de_safety.h"
@@ -21,25 +21,6 @@ namespace {
 
 void copyReserve(int32_t* target, const int32_t* reserve) {
     std::memcpy(target, reserve, sizeof(int32_t) * kSlotCount);
-}
-
-// Door interlock demands held: one set per DoorOpen, taken back by a DoorClose. A close
-// with none held (hosts report closed doors at a start) must not withdraw the demands of
-// other sources, nor leave a later opening without its brake.
-int doorDemandsHeld = 0;
-int32_t doorBrakeNotch = 0;  // the notch placed, withdrawn as placed
-
-// The doors' interlocks: power cut and brake while the doors are open.
-void doorInterlocks(bool open) {
-    if (open) {
-        ++doorDemandsHeld;
-        doorBrakeNotch = Option(opt::doorapplybrake) == 1 ? gTrainspecs.brakeNotches : gTrainspecs.brakeNotches + 1;
-    } else {
-        if (doorDemandsHeld == 0) return;
-        --doorDemandsHeld;
-    }
-    if (Option(opt::doorpowerlock) == 1) OperatePower(0, open);
-    if (Option(opt::doorapplybrake) == 1 || Option(opt::doorapplybrake) == 2) OperateBrake(doorBrakeNotch, open);
 }
 
 // No vehicle comes near a thousand notches. Keeping the host's counts within that range
@@ -89,7 +70,6 @@ ATS_API(void) Initialize(int32_t brakeMode) {
     LoadConfig();
     DestroyTrainControl();
     InitTrainControl(brakeMode);
-    doorDemandsHeld = 0;  // every demand was dropped with the old counters
     DestroyPowerControl();
     InitPowerControl();
     DestroyWindshield();
@@ -172,12 +152,12 @@ ATS_API(void) HornBlow(int32_t type) {
 }
 
 ATS_API(void) DoorOpen() {
-    doorInterlocks(true);
+    SetDoorInterlocks(true);
     setDoorState(true);
 }
 
 ATS_API(void) DoorClose() {
-    doorInterlocks(false);
+    SetDoorInterlocks(false);
     setDoorState(false);
 }
 
@@ -190,5 +170,5 @@ ATS_API(void) SetBeaconData(ATS_BEACONDATA beacon) {
     TractionSetData(beacon);
     SetDESafetyStatus(beacon);
     // The door side travels in the low byte of the beacon's datum, as a signed character.
-    if (beacon.type == 23) setDoorSide(static_cast<int8_t>(beacon.optional & 0xFF));
+    if (beacon.type == kBeaconDoorSide) setDoorSide(static_cast<int8_t>(beacon.optional & 0xFF));
 }

@@ -1,4 +1,4 @@
-// The host's records and the few globals every subsystem shares within a frame.
+// The host's records, the slot arrays' size, sound commands and beacon types: what a host or a tool may use.
 #pragma once
 
 #include <cstddef>
@@ -73,15 +73,25 @@ static_assert(sizeof(HandleOutput) > 8);
 #endif
 
 inline constexpr int kSlotCount = 256;  // panel and sound arrays both hold 256 slots
+
+// Sound slot values. footplate writes stop, loop and once; the host turns a sound played once
+// into "continue" and accepts any volume from stop up to loop.
 inline constexpr int32_t kSoundStop = -10000;
 inline constexpr int32_t kSoundLoop = 0;
 inline constexpr int32_t kSoundOnce = 1;
+inline constexpr int32_t kSoundContinue = 2;
 
-extern ATS_VEHICLESPEC gTrainspecs;
-extern ATS_VEHICLESTATE gState;
-extern HandleOutput gHandles;  // written only by the handle arbitration
-extern HandleOutput gDriver;   // the driver's handles as last reported
-extern int32_t* gPanel;
-extern int32_t* gSound;
-extern int32_t memPanelReserve[kSlotCount];
-extern int32_t memSoundReserve[kSlotCount];
+// The beacon types footplate reacts to.
+enum BeaconType : int32_t {
+    kBeaconPowerGap = 20,        // a gap in the conductor rail ahead; optional: its length in metres
+    kBeaconRain = 21,            // rain intensity 0..100 in optional
+    kBeaconFuelFilling = 22,     // a filling zone entered or left
+    kBeaconDoorSide = 23,        // the side the doors open, in optional's low byte
+    kBeaconAwsClear = 44000,     // AWS magnet: clear above signal 3, otherwise a warning
+    kBeaconAwsWarning = 44001,   // AWS magnet that always warns
+    kBeaconTpwsSignal = 44002,   // TPWS overspeed sensor at a signal
+    kBeaconTpwsTrainStop = 44003,
+    kBeaconTpwsRestriction = 44004,  // TPWS overspeed sensor at a speed restriction
+    kBeaconPzbDistant = 49000,
+    kBeaconPzbHome = 49001,
+};

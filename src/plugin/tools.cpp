@@ -1,3 +1,4 @@
+// The interval timer, the flashing indicator and the float-to-integer conversion.
 #include "plugin/tools.h"
 
 #include <cmath>
@@ -34,28 +35,9 @@ void ShowIndicator(Indicator& indicator) {
     if (index == -1) return;
     int32_t period = 0;
     if (indicator.timer != -1 && ListValue(*indicator.opt, 1, period)) {
-        if (tOn(indicator.timer, gState.time, period)) indicator.phase = !indicator.phase;
+        if (tOn(indicator.timer, now(), period)) indicator.phase = !indicator.phase;
     }
     setPanel(index, indicator.phase ? indicator.value : 0);
-}
-
-int fgets(ConfigReader& file, char* buffer, int size) {
-    int stored = 0;
-    while (stored < size - 1) {
-        if (file.pos >= file.len) {
-            file.len = platform::Read(file.file, file.block, static_cast<int>(sizeof file.block));
-            file.pos = 0;
-            if (file.len <= 0) {
-                file.len = 0;
-                break;
-            }
-        }
-        const unsigned char byte = file.block[file.pos++];
-        if (byte == '\n') break;
-        buffer[stored++] = static_cast<char>(byte);
-    }
-    if (size > 0) buffer[stored] = '\0';
-    return stored;
 }
 
 void addLog(const char*) {}

@@ -1,12 +1,11 @@
-// Small tools every subsystem uses: guarded panel and sound access, the interval timer,
-// the flashing indicator, the float-to-integer conversion and the configuration line reader.
+// Small tools every subsystem uses: guarded panel and sound access, key matching, the
+// float-to-integer conversion, the interval timer and the flashing indicator.
 #pragma once
 
 #include <cstdint>
 
 #include "config/confload.h"
-#include "platform/platform.h"
-#include "plugin/records.h"
+#include "plugin/state.h"
 
 // The one guarded access to a host array: a slot outside 0..255 (and -1, "not
 // configured") is never touched, and reads as 0.
@@ -44,19 +43,6 @@ struct Indicator {
 
 Indicator NewIndicator(int optionIndex, int32_t value);
 void ShowIndicator(Indicator& indicator);
-
-// Reads the configuration file in blocks but hands out exactly the bytes one read at a
-// time would: the line reader below sees no difference.
-struct ConfigReader {
-    platform::File* file;
-    unsigned char block[4096];
-    int pos;
-    int len;
-};
-
-// Reads one line into buffer: at most size - 1 bytes, up to an LF (consumed, not stored)
-// or the end of the file. Returns the number of bytes stored; 0 also for an empty line.
-int fgets(ConfigReader& file, char* buffer, int size);
 
 // The log hook: nothing is logged.
 void addLog(const char* text);

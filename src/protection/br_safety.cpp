@@ -1,3 +1,5 @@
+// The British cab systems AWS and TPWS: magnets and loops under the train, the driver's
+// acknowledge, reset and override keys, the startup test and the emergency brake.
 #include "protection/br_safety.h"
 
 #include <cstdint>
@@ -11,36 +13,26 @@ namespace {
 constexpr int32_t kAwsIdle = -1;
 constexpr int32_t kAwsBraking = -2;
 
-constexpr int32_t kAwsClearMagnet = 44000;
-constexpr int32_t kAwsWarningMagnet = 44001;
-constexpr int32_t kTpwsSignalSensor = 44002;
-constexpr int32_t kTpwsTrainStop = 44003;
-constexpr int32_t kTpwsRestrictionSensor = 44004;
-
 // AWS: idle, a warning pending since awsTimer, or braking (kAwsBraking).
 int32_t awsTimer = kAwsIdle;
-bool awsStop = false;
+Demand awsStop{Handle::Brake};  // the AWS emergency brake
 bool awsRelease = false;
-int32_t awsBrakeNotch = 0;  // the notch the AWS demanded, withdrawn as placed
 
 // Startup test: 0 none or done, 1 waiting for the reverser, 2 waiting for the acknowledge key.
 int tpwsStartupTest = 0;
 
 // TPWS
-bool tpwsTrainstop = false;
+Demand tpwsTrainstop{Handle::Brake};  // tripped: the TPWS emergency brake
 bool tpwsRelease = false;
 int32_t stopTimer = -1;
 int32_t overrideTimer = -1;
-int32_t tpwsBrakeNotch = 0;
 Indicator brakeDemand{};
 Indicator stopOverride{};
 
-int32_t now() { return gState.time; }
 // The start of a warning or an override. A clock reading -1 or -2 would store one of the
 // markers and lose the warning or fake the braking state, so such a start is taken a
 // moment earlier: a warning then falls due a millisecond or two early, never late.
 int32_t startTime() { return now() == kAwsIdle || now() == kAwsBraking ? -3 : now(); }
-bool atStand() { return gState.speed == 0.0f; }
 int32_t emergencyNotch() { return gTrainspecs.brakeNotches + 1; }
 
 int32_t secondsToMs(int32_t seconds) { return toInt32(static_cast<double>(seconds) * 1000.0); }
@@ -60,20 +52,17 @@ void lampSteady(Indicator& lamp, int32_t value) {
 bool warningPending() { return awsTimer != kAwsIdle && awsTimer != kAwsBraking; }
 
 void awsApplyBrake() {
-    awsStop = true;
+    awsStop.place(emergencyNotch());
     awsTimer = kAwsBraking;
-    awsBrakeNotch = emergencyNotch();
-    OperateBrake(awsBrakeNotch, true);
     awsRelease = false;
 }
 
 // The horn is silenced on every release, deferred or not: a horn looping in Idle would
 // tell the driver a warning is still pending.
 void awsReleaseBrake() {
-    OperateBrake(awsBrakeNotch, false);
+    awsStop.withdraw();
     setPanel(Option(opt::awsindicator), 0);
     setSound(Option(opt::awswarningsound), kSoundStop);
-    awsStop = false;
     awsTimer = kAwsIdle;
     awsRelease = false;
 }
@@ -81,17 +70,14 @@ void awsReleaseBrake() {
 void tpwsTrip() {
     lampFlashing(brakeDemand);
     setSound(Option(opt::tpwswarningsound), kSoundLoop);
-    tpwsBrakeNotch = emergencyNotch();
-    OperateBrake(tpwsBrakeNotch, true);
-    tpwsTrainstop = true;
+    tpwsTrainstop.place(emergencyNotch());
     stopTimer = -1;
     tpwsRelease = false;
 }
 
 void tpwsReleaseBrake() {
-    OperateBrake(tpwsBrakeNotch, false);
+    tpwsTrainstop.withdraw();
     lampSteady(brakeDemand, 0);
-    tpwsTrainstop = false;
     tpwsRelease = false;
 }
 
@@ -105,12 +91,12 @@ void endOverride() {
 bool stopDelayOver() { return tOn(stopTimer, now(), secondsToMs(Option(opt::tpwsstopdelay))); }
 
 void awsMagnet(const ATS_BEACONDATA& beacon) {
-    const bool clear = beacon.type == kAwsClearMagnet && beacon.signal > 3 &&
+    const bool clear = beacon.type == kBeaconAwsClear && beacon.signal > 3 &&
                        static_cast<double>(gState.speed) > Option(opt::awsminspeed);
     if (clear) {
         // A clear magnet cannot undo an unacknowledged warning: the brake and its
         // release rule stay exactly as they were.
-        if (awsStop) return;
+        if (awsStop.held()) return;
         setPanel(Option(opt::awsindicator), 0);
         setSound(Option(opt::awswarningsound), kSoundStop);
         setSound(Option(opt::awsclearsound), kSoundOnce);
@@ -124,20 +110,20 @@ void awsMagnet(const ATS_BEACONDATA& beacon) {
 }
 
 void tpwsBeaconFullSystem(const ATS_BEACONDATA& beacon) {
-    if (tpwsTrainstop) return;
+    if (tpwsTrainstop.held()) return;
     if (overrideRunning()) {
-        if (beacon.type == kTpwsTrainStop) endOverride();
+        if (beacon.type == kBeaconTpwsTrainStop) endOverride();
         return;
     }
     const double speed = gState.speed;
-    const bool trip = (beacon.type == kTpwsSignalSensor && beacon.signal <= 0 && speed > beacon.optional) ||
-                      (beacon.type == kTpwsRestrictionSensor && speed > beacon.optional) ||
-                      (beacon.type == kTpwsTrainStop && beacon.signal <= 0);
+    const bool trip = (beacon.type == kBeaconTpwsSignal && beacon.signal <= 0 && speed > beacon.optional) ||
+                      (beacon.type == kBeaconTpwsRestriction && speed > beacon.optional) ||
+                      (beacon.type == kBeaconTpwsTrainStop && beacon.signal <= 0);
     if (trip) tpwsTrip();
 }
 
 void tpwsBeaconTrainStopOnly(const ATS_BEACONDATA& beacon) {
-    if (beacon.type != kTpwsTrainStop || tpwsTrainstop) return;
+    if (beacon.type != kBeaconTpwsTrainStop || tpwsTrainstop.held()) return;
     if (overrideRunning()) {
         endOverride();
         return;
@@ -171,7 +157,7 @@ void awsAcknowledge() {
         return;
     }
     const int32_t cancel = Option(opt::awsbrakecancel);
-    if (awsTimer == kAwsBraking && awsStop && (atStand() || cancel != 0)) {
+    if (awsTimer == kAwsBraking && awsStop.held() && (atStand() || cancel != 0)) {
         if (cancel == 1) {
             awsRelease = true;
         } else {
@@ -181,7 +167,7 @@ void awsAcknowledge() {
 }
 
 void tpwsReset() {
-    if (!tpwsTrainstop) return;
+    if (!tpwsTrainstop.held()) return;
     lampSteady(brakeDemand, 1);
     const int32_t cancel = Option(opt::tpwsbrakecancel);
     if (cancel == 0) {
@@ -200,7 +186,7 @@ void tpwsReset() {
 }
 
 void tpwsOverrideKey() {
-    if (tpwsTrainstop || tpwsStartupTest != 0) return;
+    if (tpwsTrainstop.held() || tpwsStartupTest != 0) return;
     if (overrideRunning()) {
         endOverride();
         return;
@@ -214,9 +200,7 @@ void tpwsOverrideKey() {
 // Starts the AWS idle and the TPWS normal, and arms the startup test if one is configured.
 void InitBRSafety() {
     awsTimer = kAwsIdle;
-    awsStop = false;
     awsRelease = false;
-    tpwsTrainstop = false;
     tpwsRelease = false;
     // Any positive setting runs a test; zero or a negative one runs none.
     tpwsStartupTest = Option(opt::startuptest) >= 1 ? 1 : 0;
@@ -234,8 +218,8 @@ void DestroyBRSafety() {}
 // Each frame: the AWS brake when a warning goes unacknowledged, the TPWS lamps, the
 // releases that wait for a stand, and the lapse of a train-stop override.
 void BRSafety() {
-    if (Option(opt::system) == 0) return;
-    if (warningPending() && tOn(awsTimer, now(), Option(opt::awsdelay)) && !awsStop) awsApplyBrake();
+    if (Option(opt::system) == opt::kSystemOff) return;
+    if (warningPending() && tOn(awsTimer, now(), Option(opt::awsdelay)) && !awsStop.held()) awsApplyBrake();
 
     ShowIndicator(brakeDemand);
     ShowIndicator(stopOverride);
@@ -253,17 +237,17 @@ void BRSafety() {
 
 // A magnet or TPWS loop under the train: warns, clears or trips according to the mode.
 void SetBRSafetyStatus(ATS_BEACONDATA beacon) {
-    if (beacon.type < kAwsClearMagnet || beacon.type > kTpwsRestrictionSensor) return;
+    if (beacon.type < kBeaconAwsClear || beacon.type > kBeaconTpwsRestriction) return;
     const int32_t system = Option(opt::system);
     // A train running backwards passes the equipment the wrong way and ignores it.
-    if (system == 0 || !(gState.speed >= 0.0f)) return;
+    if (system == opt::kSystemOff || !(gState.speed >= 0.0f)) return;
 
-    if ((system == 1 || system == 2) && (beacon.type == kAwsClearMagnet || beacon.type == kAwsWarningMagnet)) {
+    if ((system == opt::kAwsOnly || system == opt::kAwsAndTpws) && (beacon.type == kBeaconAwsClear || beacon.type == kBeaconAwsWarning)) {
         awsMagnet(beacon);
     }
-    if (system == 2) {
+    if (system == opt::kAwsAndTpws) {
         tpwsBeaconFullSystem(beacon);
-    } else if (system == 3) {
+    } else if (system == opt::kTpwsTrainStopOnly) {
         tpwsBeaconTrainStopOnly(beacon);
     }
 }

@@ -1,3 +1,5 @@
+// PZB90: activation, the magnets' speed checks, the acknowledgement window and the
+// emergency brake held until the PZB key is pressed at a stand.
 #include "protection/de_safety.h"
 
 #include <cmath>
@@ -9,19 +11,14 @@
 
 namespace {
 
-constexpr int32_t kDistantMagnet = 49000;
-constexpr int32_t kHomeMagnet = 49001;
 constexpr int32_t kInactiveLimit = 45;      // km/h until the system is activated
 constexpr int32_t kAcknowledgeWindow = 3000;  // ms
 
 bool active = false;
-bool emergency = false;
+Demand emergency{Handle::Brake};  // an emergency is in force
 int32_t pzb90timer = -1;  // start of the acknowledgement window, -1 without one
-int32_t brakeNotch = 0;   // the notch demanded, withdrawn as placed
 Indicator bluelamp{};
 
-int32_t now() { return gState.time; }
-bool atStand() { return gState.speed == 0.0f; }
 // With the system switched off, no magnet or key may place a demand nothing would release.
 bool switchedOn() { return Option(opt::pzb90) == 1; }
 
@@ -54,11 +51,11 @@ void distantMagnet(const ATS_BEACONDATA& beacon) {
     if (beacon.optional == 0) {
         if (beacon.signal >= 0 && beacon.signal <= 3) {
             // Signal 0 trips at any speed; 1 to 3 check 25, 40 and 60 km/h.
-            static constexpr int32_t kLimits[] = {25, 40, 60};
+            static constexpr int32_t kRestrictiveLimits[] = {25, 40, 60};
             if (beacon.signal == 0) {
                 PZB90Emergency();
             } else {
-                checkSpeed(kLimits[beacon.signal - 1]);
+                checkSpeed(kRestrictiveLimits[beacon.signal - 1]);
             }
             blueSteady();
             yellow(0);
@@ -101,11 +98,10 @@ void homeMagnet(const ATS_BEACONDATA& beacon) {
 }
 
 void release() {
-    OperateBrake(brakeNotch, false);
+    emergency.withdraw();
     setPanel(Option(opt::pzb90redlamp), 0);
     blueSteady();
     setSound(Option(opt::pzb90sound), kSoundStop);
-    emergency = false;
     pzb90timer = -1;
 }
 
@@ -114,7 +110,6 @@ void release() {
 // Starts not active, with the blue lamp flashing and the other lamps and the sound off.
 void InitDESafety() {
     active = false;
-    emergency = false;
     bluelamp = NewIndicator(opt::pzb90bluelamp, 0);
     blueFlashing();
     yellow(0);
@@ -128,11 +123,9 @@ void DestroyDESafety() {}
 
 // Stops the train: red lamp, alarm and the emergency brake, held until released at a stand.
 void PZB90Emergency() {
-    if (emergency) return;
-    emergency = true;
+    if (emergency.held()) return;
     setPanel(Option(opt::pzb90redlamp), 1);
-    brakeNotch = gTrainspecs.brakeNotches + 1;
-    OperateBrake(brakeNotch, true);
+    emergency.place(gTrainspecs.brakeNotches + 1);
     blueFlashing();
     setSound(Option(opt::pzb90sound), kSoundLoop);
 }
@@ -149,9 +142,9 @@ void DESafety() {
 // A PZB magnet under the train.
 void SetDESafetyStatus(ATS_BEACONDATA beacon) {
     if (!switchedOn()) return;
-    if (beacon.type == kDistantMagnet) {
+    if (beacon.type == kBeaconPzbDistant) {
         distantMagnet(beacon);
-    } else if (beacon.type == kHomeMagnet) {
+    } else if (beacon.type == kBeaconPzbHome) {
         homeMagnet(beacon);
     }
 }
@@ -161,7 +154,7 @@ void SetDESafetyStatus(ATS_BEACONDATA beacon) {
 void DESafetyKeyPressed(int key) {
     if (!switchedOn()) return;
     if (!keyMatches(key, opt::pzb90key)) return;
-    if (emergency && atStand()) {
+    if (emergency.held() && atStand()) {
         release();
         return;
     }

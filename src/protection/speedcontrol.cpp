@@ -1,3 +1,4 @@
+// The overspeed control: a warning, then the full service brake, both ended at a safe speed.
 #include "protection/speedcontrol.h"
 
 #include <cstdint>
@@ -8,9 +9,8 @@
 
 namespace {
 
-int32_t scSpeed = 0;            // whole km/h at the last evaluation
-bool brakingSequence = false;   // the full service demand is held
-int32_t brakeNotch = 0;         // the notch demanded, withdrawn as placed
+int32_t scSpeed = 0;                      // whole km/h at the last evaluation
+Demand brakingSequence{Handle::Brake};    // the full service brake
 
 void warn() {
     setPanel(Option(opt::overspeedindicator), 1);
@@ -22,7 +22,6 @@ void warn() {
 // Starts quiet; the panel and the alarm are left as they are until the first evaluation.
 void InitSpeedControl() {
     scSpeed = 0;
-    brakingSequence = false;
 }
 
 // Nothing to release: every brake demand is dropped when the train starts again.
@@ -39,17 +38,14 @@ void CheckSpeed(float speed) {
     scSpeed = s;
 
     if (s >= Option(opt::warningspeed)) warn();
-    if (s >= Option(opt::overspeed) && !brakingSequence) {
+    if (s >= Option(opt::overspeed) && !brakingSequence.held()) {
         warn();
-        brakeNotch = gTrainspecs.brakeNotches;
-        OperateBrake(brakeNotch, true);
-        brakingSequence = true;
+        brakingSequence.place(gTrainspecs.brakeNotches);
         return;
     }
     if (s <= Option(opt::safespeed)) {
         setPanel(Option(opt::overspeedindicator), 0);
         setSound(Option(opt::overspeedalarm), kSoundStop);
-        if (brakingSequence) OperateBrake(brakeNotch, false);
-        brakingSequence = false;
+        brakingSequence.withdraw();
     }
 }

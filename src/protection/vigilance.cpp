@@ -1,3 +1,5 @@
+// The driver vigilance device: lamp, alarm and emergency brake when the driver shows no
+// activity for too long.
 #include "protection/vigilance.h"
 
 #include <cmath>
@@ -16,10 +18,8 @@ constexpr int32_t kRestInNeutral = -2;
 
 int32_t phase = kWatching;
 int32_t vigilance = 0;  // start of the running interval or delay; 0 starts it at the next check
-int32_t brakeNotch = 0;  // the notch demanded, withdrawn as placed
+Demand brake{Handle::Brake};
 
-int32_t now() { return gState.time; }
-bool atStand() { return gState.speed == 0.0f; }
 bool enabled() { return Option(opt::vigilance) != 0; }
 
 bool resting() {
@@ -36,7 +36,7 @@ void reset() {
 }
 
 void release() {
-    OperateBrake(brakeNotch, false);
+    brake.withdraw();
     reset();
 }
 
@@ -82,8 +82,7 @@ void CheckVigilance() {
         break;
     case kAlarm:
         if (tOn(vigilance, now(), Option(opt::vigilancedelay2))) {
-            brakeNotch = gTrainspecs.brakeNotches + 1;
-            OperateBrake(brakeNotch, true);
+            brake.place(gTrainspecs.brakeNotches + 1);
             phase = kBraking;
         }
         break;

@@ -15,13 +15,21 @@ namespace {
 
 int32_t gear = 0;  // 0 neutral, 1 .. gears
 int32_t gears = 1;
-int32_t gear_maxPower = 0;  // the notch of the gear power limit's one demand
+Demand gear_maxPower{Handle::Power};  // the gear power limit
 int32_t gearLoopTimer = -1;
 bool gearLoopWaiting = false;  // the loop sound starts again when gearLoopTimer runs out
 int32_t autoTimer = 0;         // the gearbox keeps its cadence across restarts
 
 constexpr int32_t kMaxEngineSpeed = 1000;  // per mille
 constexpr int32_t kGearboxTick = 2000;     // ms
+// The automatic gearbox changes up above the engine's maximum speed less half the gear's
+// fade-out band, but by kLatestUp at the latest; down below half its fade-in band, but
+// already below kEarliestDown.
+constexpr int32_t kLatestUp = 800;
+constexpr int32_t kEarliestDown = 200;
+// Engine load for heating: the handle's share of the notches times the engine speed's share
+// of its maximum, in tenths (0 idle .. 10 full handle at full speed).
+constexpr int32_t kLoadSteps = 10;
 
 int32_t valueCount(opt::Key key) {
     int32_t count = 1;
@@ -49,12 +57,12 @@ int32_t engineSpeed() {
 
 // Heating by engine load: the rate's index runs from 0 (idle) to 10 (full handle, full speed).
 void heatByEngineLoad(int32_t engine) {
-    if (Option(opt::heatingpart) != 2 || !traction::temperatureTick()) return;
+    if (Option(opt::heatingpart) != opt::kHeatByEngineLoad || !traction::temperatureTick()) return;
     const int32_t notches = gTrainspecs.powerNotches;
     int64_t index = 0;
     // Without power notches there is no load to speak of.
     if (gHandles.reverser != 0 && gHandles.power != 0 && traction::fuelAmount() > 0 && notches != 0) {
-        index = int64_t{gDriver.power} * engine / notches / 100;
+        index = int64_t{gDriver.power} * engine / notches / (kMaxEngineSpeed / kLoadSteps);
     }
     IncreaseTemperature(ClampedOption(opt::heatingrate, saturate(index)));
 }
@@ -82,38 +90,27 @@ int32_t gearPowerLimit(int32_t engine) {
 // gear's band, down near its bottom, to neutral once the train stops taking power.
 void runGearbox(int32_t engine) {
     if (!traction::automaticMode() || gear < 1) return;
-    const int32_t now = gState.time;
-    if (!tOn(autoTimer, now, kGearboxTick)) return;
-    autoTimer = now;
+    if (!tOn(autoTimer, now(), kGearboxTick)) return;
+    autoTimer = now();
     if (!traction::driving()) {
         ChangeGear(0);
         return;
     }
     const int32_t fadeIn = ClampedOption(opt::gearfadeinrange, gear - 1);
     const int32_t fadeOut = ClampedOption(opt::gearfadeoutrange, gear - 1);
-    const int64_t up = std::min<int64_t>((int64_t{2000} - fadeOut) / 2, 800);
+    const int64_t up = std::min<int64_t>((int64_t{2} * kMaxEngineSpeed - fadeOut) / 2, kLatestUp);
     if (engine > up && gear < gears) {
         ChangeGear(gear + 1);
         return;
     }
-    const int64_t down = std::max<int64_t>(fadeIn / 2, 200);
+    const int64_t down = std::max<int64_t>(fadeIn / 2, kEarliestDown);
     if (engine < down && gear > 1) ChangeGear(gear - 1);
-}
-
-// The gear power limit holds one demand: the driver's notch lowered by the notches lost.
-void limitPower(int32_t limit) {
-    const int64_t lowered = int64_t{gDriver.power} - gTrainspecs.powerNotches + limit;
-    const int32_t demand = saturate(std::max<int64_t>(lowered, 0));
-    if (demand == gear_maxPower) return;
-    OperatePower(gear_maxPower, false);
-    gear_maxPower = demand;
-    OperatePower(demand, true);
 }
 
 void restartGearLoop() {
     int32_t delay = 0;
     if (!gearLoopWaiting || !OptionValue(opt::gearloopsound, 1, delay)) return;
-    if (!tOn(gearLoopTimer, gState.time, delay)) return;
+    if (!tOn(gearLoopTimer, now(), delay)) return;
     gearLoopWaiting = false;
     gearLoopTimer = -1;
     setSound(Option(opt::gearloopsound), kSoundLoop);
@@ -126,9 +123,8 @@ namespace traction {
 void initDiesel() {
     gear = 0;
     gears = valueCount(opt::gearratios);
-    gear_maxPower = 0;
     // In neutral the gear power limit allows no power.
-    if (Option(opt::traction) == 2 && gearsConfigured()) OperatePower(0, true);
+    if (Option(opt::traction) == opt::kDieselModel && gearsConfigured()) gear_maxPower.place(0);
     gearLoopTimer = -1;
     gearLoopWaiting = false;
 }
@@ -144,7 +140,7 @@ void runDiesel() {
     engageFirstGear();
     const int32_t limit = gearPowerLimit(engine);
     runGearbox(engine);
-    limitPower(limit);
+    limitPower(gear_maxPower, limit);
     restartGearLoop();
 }
 
@@ -168,7 +164,7 @@ void ChangeGear(int newGear) {
     int32_t delay = 0;
     if (Option(opt::gearloopsound) != -1 && OptionValue(opt::gearloopsound, 1, delay)) {
         gearLoopWaiting = newGear != 0;
-        gearLoopTimer = gearLoopWaiting ? gState.time : -1;
+        gearLoopTimer = gearLoopWaiting ? now() : -1;
         setSound(Option(opt::gearloopsound), kSoundStop);
     }
 }

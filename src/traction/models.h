@@ -6,7 +6,8 @@
 #include <limits>
 
 #include "config/confload.h"
-#include "plugin/records.h"
+#include "controls/traincontrol.h"
+#include "plugin/state.h"
 
 namespace traction {
 
@@ -27,6 +28,10 @@ inline double modelSpeed() {
 
 // Traction power reaches the wheels: reverser set and brake released.
 inline bool driving() { return gHandles.reverser != 0 && gHandles.brake == 0; }
+
+// A model's power demand: the driver's notch lowered by the notches the model cannot
+// deliver (limit is what it can, out of powerNotches).
+void limitPower(Demand& demand, int32_t limit);
 
 // The frame's shared state (traction.cpp).
 bool automaticMode();

@@ -17,8 +17,8 @@ namespace {
 
 int32_t cutoff = 0;  // positive forward, negative reverse
 int32_t cutoffChangeTimer = 0;
-int32_t stm_reverser = 0;  // the notch of the model's one reverser demand
-int32_t stm_power = 0;     // the notch of the model's one power demand
+Demand stm_reverser{Handle::Reverser};  // the direction the cut-off gives
+Demand stm_power{Handle::Power};        // the power the cut-off and the boiler allow
 int32_t stm_boilerPressure = 0;
 int32_t stm_boilerWater = 0;
 bool stm_blowOff = false;
@@ -30,6 +30,13 @@ int32_t drainTimer = 0;
 constexpr int kMaxConversionsPerFrame = 100;  // bounds the work after a long pause
 constexpr int32_t kBlowOffLoss = 4;           // extra pressure vented per conversion
 constexpr int32_t kTick = 1000;               // injector and steam-use ticks, ms
+constexpr int32_t kMinute = 60000;            // the water-to-steam rate is per minute, ms
+constexpr double kCutoffPerSpeedStep = 10.0;  // cutoffratio is in tenths per km/h
+constexpr int32_t kInjectorPressureShare = 4;  // a feed costs a quarter of its water in pressure
+constexpr int32_t kInjectorOffShare = 4;       // automatic injector: off above a quarter full
+constexpr int32_t kInjectorOnShare = 8;        // ... and on below an eighth
+constexpr double kSteamSpeedStep = 25.0;       // working steam grows by its amount every 25 km/h
+constexpr double kPressureLimitOffset = 0.01;  // the pressure limit starts just short of one notch
 
 // What the cut-off asks of the engine at this speed.
 struct CutoffDrive {
@@ -70,13 +77,13 @@ CutoffDrive cutoffDrive() {
         const double speed = traction::modelSpeed();
         drive.reverser = 1;
         drive.fromSpeed = speed > base;
-        drive.optimal = drive.fromSpeed ? singlePrecision(Option(opt::cutoffmax) - (speed - base) * ratio / 10)
+        drive.optimal = drive.fromSpeed ? singlePrecision(Option(opt::cutoffmax) - (speed - base) * ratio / kCutoffPerSpeedStep)
                                         : Option(opt::cutoffmax);
     } else if (cutoff < -band) {
         const double speed = std::fabs(traction::modelSpeed());
         drive.reverser = -1;
         drive.fromSpeed = speed > base;
-        drive.optimal = drive.fromSpeed ? singlePrecision(Option(opt::cutoffmin) + (speed - base) * ratio / 10)
+        drive.optimal = drive.fromSpeed ? singlePrecision(Option(opt::cutoffmin) + (speed - base) * ratio / kCutoffPerSpeedStep)
                                         : Option(opt::cutoffmin);
     } else {
         return drive;
@@ -98,13 +105,6 @@ void trackCutoff(const CutoffDrive& drive) {
     }
 }
 
-void moveReverser(int32_t reverser) {
-    if (reverser == stm_reverser) return;
-    OperateReverser(stm_reverser, false);
-    stm_reverser = reverser;
-    OperateReverser(reverser, true);
-}
-
 // Power the boiler pressure allows: none at boilerminpressure, full at boilermaxpressure,
 // and more above it.
 int32_t pressureLimit() {
@@ -117,26 +117,16 @@ int32_t pressureLimit() {
     if (maxPressure == minPressure) return above > 0 ? notches : 0;
     const double range = static_cast<double>(maxPressure) - static_cast<double>(minPressure);
     const double fraction = static_cast<double>(above) / range;
-    return toInt32(((1.0 / notches - 0.01) + fraction) * notches);
-}
-
-// The model's one power demand: the driver's regulator lowered by the notches lost.
-void movePower(int32_t limit) {
-    const int64_t lowered = int64_t{gDriver.power} - gTrainspecs.powerNotches + limit;
-    const int32_t demand = saturate(std::max<int64_t>(lowered, 0));
-    if (demand == stm_power) return;
-    OperatePower(stm_power, false);
-    stm_power = demand;
-    OperatePower(demand, true);
+    return toInt32(((1.0 / notches - kPressureLimitOffset) + fraction) * notches);
 }
 
 // The fire turns water into pressure at a steady rate, less what an open valve vents.
 void boil() {
     const int32_t rate = Option(opt::boilerwatertosteamrate);
     if (rate <= 0) return;
-    const int32_t interval = 60000 / rate;
+    const int32_t interval = kMinute / rate;
     int conversions = 0;
-    while (tOn(boilingTimer, gState.time, interval) && stm_boilerWater > 0 &&
+    while (tOn(boilingTimer, now(), interval) && stm_boilerWater > 0 &&
            conversions < kMaxConversionsPerFrame) {
         ++conversions;
         stm_boilerPressure = saturate(int64_t{stm_boilerPressure} + 1);
@@ -157,7 +147,7 @@ void operateBlowOff() {
 
 void switchInjector(bool on) {
     stm_injector = on;
-    injectorTimer = gState.time;
+    injectorTimer = now();
     setPanel(Option(opt::injectorindicator), on ? 1 : 0);
 }
 
@@ -167,25 +157,25 @@ void runInjector() {
     const int32_t full = Option(opt::boilermaxwaterlevel);
     bool mayFeed = true;
     if (traction::automaticMode()) {
-        if (stm_injector && stm_boilerWater > full / 4) {
+        if (stm_injector && stm_boilerWater > full / kInjectorOffShare) {
             switchInjector(false);
             mayFeed = false;
         }
-        if (!stm_injector && stm_boilerWater < full / 8) switchInjector(true);
+        if (!stm_injector && stm_boilerWater < full / kInjectorOnShare) switchInjector(true);
     }
     if (!mayFeed || !stm_injector) return;
     if (stm_boilerPressure > 0 && traction::fuelAmount() > 0 && stm_boilerWater < full &&
-        tOn(injectorTimer, gState.time, kTick)) {
+        tOn(injectorTimer, now(), kTick)) {
         const int32_t rate = Option(opt::injectorrate);
         traction::drawFuel(rate);
         stm_boilerWater = saturate(int64_t{stm_boilerWater} + rate);
-        stm_boilerPressure = saturate(int64_t{stm_boilerPressure} - rate / 4);
+        stm_boilerPressure = saturate(int64_t{stm_boilerPressure} - rate / kInjectorPressureShare);
     }
 }
 
 // Working steam: more with the regulator open, a long cut-off and a fast train.
 void useSteam() {
-    if (stm_reverser == 0 || !tOn(drainTimer, gState.time, kTick)) return;
+    if (stm_reverser.notch() == 0 || !tOn(drainTimer, now(), kTick)) return;
     const int32_t notches = gTrainspecs.powerNotches;
     const int32_t fullCutoff = Option(opt::cutoffmax);
     // Without notches or cut-off range no steam is worked.
@@ -194,7 +184,7 @@ void useSteam() {
         toInt32(Option(opt::regulatorpressureuse) * (static_cast<double>(gDriver.power) / notches));
     const double speed = std::fabs(traction::modelSpeed());
     const double share = std::fabs(static_cast<double>(cutoff)) / std::fabs(static_cast<double>(fullCutoff));
-    const double used = (speed / 25 + 1) * effort * share;
+    const double used = (speed / kSteamSpeedStep + 1) * effort * share;
     stm_boilerPressure = saturate(int64_t{stm_boilerPressure} - toInt32(used));
 }
 
@@ -203,22 +193,19 @@ void useSteam() {
 namespace traction {
 
 void initSteam() {
-    const int32_t now = gState.time;
-    cutoffChangeTimer = now;
+    cutoffChangeTimer = now();
     cutoff = 0;
-    stm_reverser = 0;
-    stm_power = 0;
     // The cut-off starts in the neutral band: neutral and no power.
-    if (Option(opt::traction) == 1) {
-        OperateReverser(0, true);
-        OperatePower(0, true);
+    if (Option(opt::traction) == opt::kSteamModel) {
+        stm_reverser.place(0);
+        stm_power.place(0);
     }
     setPanel(Option(opt::cutoffindicator), cutoff);
     stm_injector = false;
     stm_blowOff = false;
-    boilingTimer = now;
-    drainTimer = now;
-    injectorTimer = now;
+    boilingTimer = now();
+    drainTimer = now();
+    injectorTimer = now();
     stm_boilerPressure = Option(opt::boilermaxpressure);
     stm_boilerWater = Option(opt::boilermaxwaterlevel);
 }
@@ -227,11 +214,11 @@ void runSteam() {
     presetCutoff();
     const CutoffDrive drive = cutoffDrive();
     trackCutoff(drive);
-    moveReverser(drive.reverser);
+    stm_reverser.place(drive.reverser);
     setPanel(Option(opt::cutoffindicator), cutoff);
     // Without notches or without a forward cut-off the engine cannot be worked.
     const bool workable = gTrainspecs.powerNotches != 0 && Option(opt::cutoffmax) != 0;
-    movePower(workable ? std::min(pressureLimit(), drive.limit) : 0);
+    traction::limitPower(stm_power, workable ? std::min(pressureLimit(), drive.limit) : 0);
     boil();
     operateBlowOff();
     runInjector();
@@ -243,10 +230,9 @@ void runSteam() {
 
 // The cut-off keys, at most one step per cutoffchangespeed, and the injector key.
 void steamKeyPressed(int key) {
-    const int32_t now = gState.time;
-    if (tOn(cutoffChangeTimer, now, Option(opt::cutoffchangespeed))) {
+    if (tOn(cutoffChangeTimer, now(), Option(opt::cutoffchangespeed))) {
         // Any key restarts the period, so a cut-off key right after another key is ignored.
-        cutoffChangeTimer = now;
+        cutoffChangeTimer = now();
         if (keyMatches(key, opt::cutoffincreasekey)) {
             cutoff = saturate(int64_t{cutoff} + 1);
         } else if (keyMatches(key, opt::cutoffdecreasekey)) {

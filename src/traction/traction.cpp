@@ -21,16 +21,15 @@ bool fuelFill = false;
 int32_t fuelTimer = 0;
 bool automatic = false;
 
-// Each cut is one demand on notch 0, held until it is withdrawn (the overheat cut: until
-// the next start); the flags keep every placement matched by at most one withdrawal.
-bool overheatCut = false;
-bool outOfFuelCut = false;
+// Each cut is one demand on notch 0; the overheat cut is held until the next start.
+Demand overheatCut{Handle::Power};
+Demand outOfFuelCut{Handle::Power};
 
 constexpr int32_t kTick = 1000;  // heating and fuel ticks, ms
 
 // Heating by the power the train takes: one step of the notch's rate every second.
 void heatByPowerNotch() {
-    if (Option(opt::heatingpart) != 1 || !traction::temperatureTick()) return;
+    if (Option(opt::heatingpart) != opt::kHeatByPowerNotch || !traction::temperatureTick()) return;
     const int notch = traction::driving() ? gHandles.power : 0;
     IncreaseTemperature(ClampedOption(opt::heatingrate, notch));
 }
@@ -56,7 +55,7 @@ void showFuelLevel() {
     setPanel(index, percent <= threshold ? 1 : 0);
 }
 
-bool fillingPossible() { return fuelFill && gState.speed == 0.0f; }
+bool fillingPossible() { return fuelFill && atStand(); }
 
 void addFillingAmount() {
     fuel = std::min(saturate(int64_t{fuel} + Option(opt::fuelfillspeed)), Option(opt::fuelcapacity));
@@ -69,11 +68,16 @@ namespace traction {
 
 bool automaticMode() { return automatic; }
 
-bool temperatureTick() { return tOn(tempTimer, gState.time, kTick); }
+bool temperatureTick() { return tOn(tempTimer, now(), kTick); }
 
 int32_t fuelAmount() { return fuel; }
 
-bool fuelTick() { return tOn(fuelTimer, gState.time, kTick); }
+bool fuelTick() { return tOn(fuelTimer, now(), kTick); }
+
+void limitPower(Demand& demand, int32_t limit) {
+    const int64_t lowered = int64_t{gDriver.power} - gTrainspecs.powerNotches + limit;
+    demand.place(saturate(std::max<int64_t>(lowered, 0)));
+}
 
 // The diesel engine burns fuel; the store that runs dry is left at 0 and cuts the power.
 void consumeFuel(int32_t amount) {
@@ -81,8 +85,7 @@ void consumeFuel(int32_t amount) {
         fuel = saturate(int64_t{fuel} - amount);
         if (fuel <= 0) {
             fuel = 0;
-            if (!outOfFuelCut) OperatePower(0, true);
-            outOfFuelCut = true;
+            outOfFuelCut.place(0);
         }
     }
     showFuelLevel();
@@ -105,10 +108,7 @@ void fillDieselStore(bool tick) {
     addFillingAmount();
     // Only a store that really holds fuel again gives the power back; a store that starts
     // empty never had the cut, and a fill that adds nothing keeps it.
-    if (outOfFuelCut && fuel > 0) {
-        OperatePower(0, false);
-        outOfFuelCut = false;
-    }
+    if (fuel > 0) outOfFuelCut.withdraw();
 }
 
 // Filling for the steam model, whose fuel tick runs only while filling is possible.
@@ -118,9 +118,9 @@ void fillSteamStore() {
         return;
     }
     setPanel(Option(opt::fuelfillindicator), 1);
-    if (tOn(fuelTimer, gState.time, kTick)) {
+    if (fuelTick()) {
         addFillingAmount();
-        fuelTimer = gState.time;
+        fuelTimer = now();
     }
 }
 
@@ -128,17 +128,13 @@ void fillSteamStore() {
 
 // A fresh engine: cold, fuelled to its start amount, in neutral, with a full boiler.
 void InitTraction() {
-    const int32_t now = gState.time;
     hpTemperature = 0;
-    tempTimer = now;
+    tempTimer = now();
     setPanel(Option(opt::thermometer), 0);
     fuel = Option(opt::fuelstartamount);
     setPanel(Option(opt::fuelindicator), fuel);
     fuelFill = false;
-    fuelTimer = now;
-    // The train control has just dropped every demand, these included.
-    overheatCut = false;
-    outOfFuelCut = false;
+    fuelTimer = now();
     traction::initDiesel();
     traction::initSteam();
     automatic = false;
@@ -151,9 +147,9 @@ void DestroyTraction() {}
 void RunTraction() {
     heatByPowerNotch();
     const int32_t model = Option(opt::traction);
-    if (model == 2) {
+    if (model == opt::kDieselModel) {
         traction::runDiesel();
-    } else if (model == 1) {
+    } else if (model == opt::kSteamModel) {
         traction::runSteam();
     }
     showAmmeter();
@@ -161,7 +157,7 @@ void RunTraction() {
 
 // A filling-zone beacon: entered in the direction of travel, left the other way.
 void TractionSetData(ATS_BEACONDATA beacon) {
-    if (beacon.type != 22) return;
+    if (beacon.type != kBeaconFuelFilling) return;
     if (gState.speed > 0.0f) {
         fuelFill = beacon.optional == 1;
     } else if (gState.speed < 0.0f) {
@@ -186,8 +182,5 @@ void IncreaseTemperature(int delta) {
     const bool warning = hpTemperature >= Option(opt::overheatwarn);
     setPanel(Option(opt::overheatindicator), warning ? 1 : 0);
     setSound(Option(opt::overheatalarm), warning ? kSoundLoop : kSoundStop);
-    if (hpTemperature >= Option(opt::overheat) && Option(opt::overheatresult) == 1 && !overheatCut) {
-        OperatePower(0, true);
-        overheatCut = true;
-    }
+    if (hpTemperature >= Option(opt::overheat) && Option(opt::overheatresult) == 1) overheatCut.place(0);
 }

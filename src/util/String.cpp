@@ -1,3 +1,4 @@
+// The growable text and its formatter.
 #include "util/String.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// footplate-cfg's checker: what the plugin reads from a configuration, line by line, and the traps.
 #include "cfgcheck.h"
 
 #include <algorithm>
@@ -5,13 +6,14 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <vector>
 
 #include "config/confload.h"
+#include "config/reader.h"
 #include "keyinfo.h"
-#include "platform/platform.h"
-#include "plugin/tools.h"
+#include "plugin/records.h"
 
 namespace {
 
@@ -133,7 +135,7 @@ ValueScan scanValues(const std::string& text) {
 
 struct Checker {
     std::string name;
-    const ConfigReader* source = nullptr;  // the reader, to tell a cut line from a full one
+    ConfigReader* source = nullptr;  // the reader, to tell a cut line from a full one
     std::ostringstream out;
     int warnings = 0;
     int infos = 0;
@@ -163,7 +165,7 @@ struct Checker {
         // A full buffer is a cut line, unless its LF is what follows: then the line was
         // exactly as long as the buffer, and that LF comes back as an empty line.
         const bool full = line.length == kLongestLine;
-        const bool exact = full && source->pos < source->len && source->block[source->pos] == '\n';
+        const bool exact = full && peekByte(*source) == '\n';
         if (full && !exact) {
             warn(number, "line over " + std::to_string(kLongestLine) +
                              " characters: the plugin reads the rest of it as a line of its own");
@@ -316,7 +318,7 @@ struct Checker {
 
     // After the last line: what the reader never saw, and what the values mean together.
     void finish(ConfigReader& reader, char* buffer) {
-        if (!atEnd(reader)) {
+        if (!atEndOfFile(reader)) {
             const int stopLine = physical;
             std::string why = "reading stops at this empty line: everything below it is never read";
             if (lastLength == kLongestLine) {
@@ -325,8 +327,8 @@ struct Checker {
             }
             int lost = 0;
             std::string lostKeys;
-            for (int length; !atEnd(reader);) {
-                length = fgets(reader, buffer, kConfigLineSize);
+            for (int length; !atEndOfFile(reader);) {
+                length = readLine(reader, buffer, kConfigLineSize);
                 const std::string text(buffer, static_cast<size_t>(length));
                 if (text.empty() || text[0] == ';' || text.find('=') == std::string::npos) continue;
                 ++lost;
@@ -339,7 +341,7 @@ struct Checker {
                 info(stopLine, "reading stops at this empty line; only blank or comment lines follow");
             }
         }
-        if (physical == 1 && lastLength == 0 && atEnd(reader)) {
+        if (physical == 1 && lastLength == 0 && atEndOfFile(reader)) {
             info(1, "the file is empty: every key keeps its default");
         }
         sharedKeys();
@@ -348,15 +350,6 @@ struct Checker {
         out << name << ": " << keyLines.size() << " key" << (keyLines.size() == 1 ? "" : "s") << " set, "
             << dictionaryLines.size() << " other line" << (dictionaryLines.size() == 1 ? "" : "s")
             << " kept in the dictionary, " << warnings << " warning" << (warnings == 1 ? "" : "s") << '\n';
-    }
-
-    static bool atEnd(ConfigReader& reader) {
-        if (reader.pos < reader.len) return false;
-        reader.len = platform::Read(reader.file, reader.block, static_cast<int>(sizeof reader.block));
-        reader.pos = 0;
-        if (reader.len > 0) return false;
-        reader.len = 0;
-        return true;
     }
 
     std::vector<int32_t> valuesOf(int key) const {
@@ -410,9 +403,9 @@ struct Checker {
         // Only settings nothing else reads: key handlers and start-up tests act whatever
         // the switch, so their keys, lamps and sounds are not listed.
         const std::vector<Switch> switches = {
-            {"the AWS", opt::system, [](int32_t v) { return v == 1 || v == 2; }, "1 or 2",
+            {"the AWS", opt::system, [](int32_t v) { return v == opt::kAwsOnly || v == opt::kAwsAndTpws; }, "1 or 2",
              {opt::awsminspeed, opt::awsdelay, opt::awsindicatorappear, opt::awsbrakecancel}},
-            {"the TPWS", opt::system, [](int32_t v) { return v == 2 || v == 3; }, "2 or 3",
+            {"the TPWS", opt::system, [](int32_t v) { return v == opt::kAwsAndTpws || v == opt::kTpwsTrainStopOnly; }, "2 or 3",
              {opt::tpwswarningsound, opt::tpwsstopdelay, opt::tpwsbrakecancel}},
             {"the vigilance device", opt::vigilance, [](int32_t v) { return v != 0; }, "not 0",
              {opt::vigilancelamp, opt::vigilancealarm, opt::vigilanceinterval, opt::vigilancedelay1,
@@ -423,9 +416,9 @@ struct Checker {
             {"power gaps", opt::powergapbehaviour, [](int32_t v) { return v != 0; }, "not 0", {opt::powerpickuppoints}},
             {"the travel meter", opt::travelmetermode, [](int32_t v) { return v != -1; }, "not -1",
              {opt::travelmeter100, opt::travelmeter10, opt::travelmeter1, opt::travelmeter01, opt::travelmeter001}},
-            {"the diesel model", opt::traction, [](int32_t v) { return v == 2; }, "2",
+            {"the diesel model", opt::traction, [](int32_t v) { return v == opt::kDieselModel; }, "2",
              {opt::fuelconsumption, opt::gearfadeinrange, opt::gearfadeoutrange, opt::tachometer}},
-            {"the steam model", opt::traction, [](int32_t v) { return v == 1; }, "1",
+            {"the steam model", opt::traction, [](int32_t v) { return v == opt::kSteamModel; }, "1",
              {opt::cutoffineffective, opt::cutoffratiobase, opt::cutoffratio, opt::cutoffdeviation,
               opt::regulatorpressureuse, opt::boilerminpressure, opt::boilerblowoffpressure,
               opt::boilerpressureindicator, opt::boilerwatertosteamrate, opt::boilerwaterlevelindicator,
@@ -546,26 +539,21 @@ std::string SuggestKey(const std::string& name) {
 
 CheckResult CheckConfigFile(const std::string& path, const std::string& shownName) {
     CheckResult result;
-    platform::File* file = platform::OpenForReading(path.c_str());
-    if (file == nullptr) return result;
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return result;
+    auto reader = std::make_unique<ConfigReader>();
+    if (!OpenConfigReader(*reader, path.c_str())) return result;
     result.readable = true;
     // The tool's own option table starts exactly as the plugin's does at a start.
     ScrapConfig();
     SetDefaults();
     Checker checker;
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        platform::Close(file);
-        result.readable = false;
-        return result;
-    }
     checker.name = shownName;
-    ConfigReader reader{file, {}, 0, 0};
-    checker.source = &reader;
+    checker.source = reader.get();
     std::vector<char> buffer(kConfigLineSize + 1);
-    ReadConfigLines(reader, buffer.data(), observe, &checker);
-    checker.finish(reader, buffer.data());
-    platform::Close(file);
+    ReadConfigLines(*reader, buffer.data(), observe, &checker);
+    checker.finish(*reader, buffer.data());
+    CloseConfigReader(*reader);
     ScrapConfig();
     result.warnings = checker.warnings;
     result.infos = checker.infos;

@@ -1,3 +1,4 @@
+// The one table that says what every configuration key means.
 #include "keyinfo.h"
 
 #include <cstring>

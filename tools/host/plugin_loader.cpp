@@ -1,3 +1,4 @@
+// Loads the plugin library as a simulator host does and stages it beside a configuration.
 #include "plugin_loader.h"
 
 #include <filesystem>

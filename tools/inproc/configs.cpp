@@ -1,3 +1,4 @@
+// The heaviest configurations, as text.
 #include "configs.h"
 
 #include <string>

@@ -320,14 +320,14 @@ bool WriteSvg(const Recording& recording, const Scenario& scenario, const std::s
                 gauge(bandTopY, values);
             } else if (band.sound) {
                 runs(bandTopY, [&](size_t i) { return values[i]; }, [](int32_t v, std::string& text) -> const char* {
-                    if (v == kSoundStop || v == 1 || v == 2) return nullptr;
-                    text = v == 0 ? "loop" : std::to_string(v);
+                    if (v == kSoundStop || v == kSoundOnce || v == kSoundContinue) return nullptr;
+                    text = v == kSoundLoop ? "loop" : std::to_string(v);
                     return "#8fb3e8";
                 });
                 // A sound played once is marked where it starts: how long it plays is the host's
                 // affair, so a band up to the next write would claim a sound that is long over.
                 for (const SlotChange& change : recording.changes) {
-                    if (change.sound && change.index == band.index && change.value == 1 && change.frame < frames.size()) {
+                    if (change.sound && change.index == band.index && change.value == kSoundOnce && change.frame < frames.size()) {
                         shade(bandTopY, change.frame, change.frame + 1, "#4a78c2", "", 4.0);
                     }
                 }

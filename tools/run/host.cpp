@@ -297,7 +297,7 @@ void Host::frame() {
             recording_.changes.push_back({index, true, i, sound_[i]});
         }
         // A sound played once keeps playing until it ends: the host marks it "continue".
-        if (sound_[i] == kSoundOnce) sound_[i] = 2;
+        if (sound_[i] == kSoundOnce) sound_[i] = kSoundContinue;
     }
     const bool handlesChanged = !printedAny_ || out.brake != shown_.brake || out.power != shown_.power ||
                                 out.reverser != shown_.reverser;

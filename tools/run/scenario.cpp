@@ -1,3 +1,4 @@
+// The scenario reader and the train's physics.
 #include "scenario.h"
 
 #include <algorithm>

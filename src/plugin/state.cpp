@@ -1,4 +1,5 @@
-#include "plugin/records.h"
+// The storage of the plugin's shared frame state.
+#include "plugin/state.h"
 
 ATS_VEHICLESPEC gTrainspecs{};
 ATS_VEHICLESTATE gState{};
