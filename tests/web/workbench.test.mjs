@@ -86,6 +86,10 @@ test('the checker report equals footplate-cfg check for every example configurat
       name);
     assert.equal(await reportText(), expected, name);
   }
+  // As the author types, the report follows; a warning leads to its line.
+  await page.fill('#config', 'system=1\nawsdelay=3000 ; three seconds\n');
+  await page.click('#report .warning[data-line="2"]');
+  assert.deepEqual(await page.$eval('#config', (e) => [e.selectionStart, e.selectionEnd]), [9, 38]);
 });
 
 test('the chart and timeline equal footplate-run --svg for every example drive', async () => {
