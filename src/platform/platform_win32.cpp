@@ -1,3 +1,4 @@
+// The Windows side of the platform: the DLL's own path and file reading in wide characters.
 #include "platform/platform.h"
 
 #define WIN32_LEAN_AND_MEAN
