@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "plugin/records.h"
+
 namespace script {
 
 // One host call per op; Burst is a run of frames at one speed, so timers can expire.
@@ -21,7 +23,10 @@ enum Op : uint8_t {
 enum Config : uint8_t { NoFile, Everything, Steam, Full, ListHeavy, ConfigCount };
 
 // Beacon types the subsystems react to; a marker byte sends any other.
-inline constexpr int32_t kBeaconTypes[] = {20, 21, 22, 23, 44000, 44001, 44002, 44003, 44004, 49000, 49001};
+inline constexpr int32_t kBeaconTypes[] = {
+    kBeaconPowerGap,   kBeaconRain,          kBeaconFuelFilling,     kBeaconDoorSide,
+    kBeaconAwsClear,   kBeaconAwsWarning,    kBeaconTpwsSignal,      kBeaconTpwsTrainStop,
+    kBeaconTpwsRestriction, kBeaconPzbDistant, kBeaconPzbHome};
 inline constexpr int kBeaconTypeCount = static_cast<int>(sizeof kBeaconTypes / sizeof kBeaconTypes[0]);
 
 inline constexpr uint8_t kRaw = 0xFF;  // the marker: raw bytes follow

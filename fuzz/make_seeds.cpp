@@ -97,23 +97,23 @@ void hostSeeds(Sessions& s) {
     }
     {  // AWS: a warning acknowledged, one ignored until the brake, the release at a stand
         Writer w(script::Everything);
-        setOff(w).beacon(44000, 3, 0).burst(10, 100, 50.0f).key(0);
-        w.beacon(44001, 0, 0).burst(40, 100, 50.0f).burst(10, 100, 0.0f).key(0).burst(10, 100, 0.0f);
-        w.beacon(44000, 0, 0).burst(5, 100, 20.0f);
+        setOff(w).beacon(kBeaconAwsClear, 3, 0).burst(10, 100, 50.0f).key(0);
+        w.beacon(kBeaconAwsWarning, 0, 0).burst(40, 100, 50.0f).burst(10, 100, 0.0f).key(0).burst(10, 100, 0.0f);
+        w.beacon(kBeaconAwsClear, 0, 0).burst(5, 100, 20.0f);
         s.save("aws", w);
     }
     {  // TPWS: train stop and overspeed sensors, the override and the reset
         Writer w(script::Everything);
-        setOff(w).beacon(44003, 0, 0).burst(10, 100, 40.0f).burst(250, 100, 0.0f).key(1);
-        w.key(7).beacon(44003, 0, 0).burst(10, 100, 30.0f).beacon(44002, 0, 30).beacon(44004, 0, 50);
+        setOff(w).beacon(kBeaconTpwsTrainStop, 0, 0).burst(10, 100, 40.0f).burst(250, 100, 0.0f).key(1);
+        w.key(7).beacon(kBeaconTpwsTrainStop, 0, 0).burst(10, 100, 30.0f).beacon(kBeaconTpwsSignal, 0, 30).beacon(kBeaconTpwsRestriction, 0, 50);
         w.burst(30, 100, 60.0f).key(1);
         s.save("tpws", w);
     }
     {  // PZB90: activation, the magnets of every kind, the acknowledgement window
         Writer w(script::Everything);
-        setOff(w).key(10).beacon(49000, 4, 0).beacon(49000, 2, 0).burst(5, 100, 30.0f);
-        w.beacon(49000, 1, 85).key(10).burst(40, 100, 60.0f).beacon(49001, 0, 0);
-        w.beacon(49001, 0, 45).beacon(49000, 0, 45).burst(40, 100, 50.0f).beacon(49000, -1, 0).key(10);
+        setOff(w).key(10).beacon(kBeaconPzbDistant, 4, 0).beacon(kBeaconPzbDistant, 2, 0).burst(5, 100, 30.0f);
+        w.beacon(kBeaconPzbDistant, 1, 85).key(10).burst(40, 100, 60.0f).beacon(kBeaconPzbHome, 0, 0);
+        w.beacon(kBeaconPzbHome, 0, 45).beacon(kBeaconPzbDistant, 0, 45).burst(40, 100, 50.0f).beacon(kBeaconPzbDistant, -1, 0).key(10);
         s.save("pzb90", w);
     }
     {  // vigilance: no activity until the brake, then the key at speed and at a stand
@@ -128,22 +128,22 @@ void hostSeeds(Sessions& s) {
     }
     {  // power gaps: forwards through, backwards out, a gap no train leaves, the reminder
         Writer w(script::Everything);
-        setOff(w, 5).beacon(20, 0, 10).burst(60, 100, 30.0f).beacon(20, 0, 50).burst(20, 100, 30.0f);
-        w.burst(30, 100, -10.0f).burst(30, 100, 30.0f).beacon(20, 0, -1).burst(40, 100, 30.0f);
-        w.key(8).burst(5, 100, 30.0f).key(8).beacon(20, 0, 0);
+        setOff(w, 5).beacon(kBeaconPowerGap, 0, 10).burst(60, 100, 30.0f).beacon(kBeaconPowerGap, 0, 50).burst(20, 100, 30.0f);
+        w.burst(30, 100, -10.0f).burst(30, 100, 30.0f).beacon(kBeaconPowerGap, 0, -1).burst(40, 100, 30.0f);
+        w.key(8).burst(5, 100, 30.0f).key(8).beacon(kBeaconPowerGap, 0, 0);
         s.save("powergaps", w);
     }
     {  // wipers and rain: every mode, rain rising and stopping
         Writer w(script::Everything);
-        setOff(w).key(5).beacon(21, 0, 100).burst(200, 20, 40.0f).key(6).key(5).key(5);
-        w.beacon(21, 0, 50).burst(200, 20, 40.0f).beacon(21, 0, 0).key(6).key(6).burst(100, 20, 40.0f);
-        w.beacon(21, 0, 101).beacon(21, 0, -1);
+        setOff(w).key(5).beacon(kBeaconRain, 0, 100).burst(200, 20, 40.0f).key(6).key(5).key(5);
+        w.beacon(kBeaconRain, 0, 50).burst(200, 20, 40.0f).beacon(kBeaconRain, 0, 0).key(6).key(6).burst(100, 20, 40.0f);
+        w.beacon(kBeaconRain, 0, 101).beacon(kBeaconRain, 0, -1);
         s.save("wipers", w);
     }
     {  // diesel: gears by hand, the automatic gearbox, a fuel stop
         Writer w(script::Everything);
         setOff(w, 5).key(3).key(3).burst(50, 100, 30.0f).key(3).key(4).key(9).burst(200, 100, 70.0f);
-        w.burst(50, 100, 0.0f).beacon(22, 0, 0).burst(100, 1000, 0.0f).beacon(22, 0, 0).key(4).key(4);
+        w.burst(50, 100, 0.0f).beacon(kBeaconFuelFilling, 0, 0).burst(100, 1000, 0.0f).beacon(kBeaconFuelFilling, 0, 0).key(4).key(4);
         s.save("diesel", w);
     }
     {  // steam: cut-off both ways, injector by hand and automatic, blowing off
@@ -154,8 +154,8 @@ void hostSeeds(Sessions& s) {
     }
     {  // cab: doors on both sides, horns, custom indicators, cab mode, travel meter
         Writer w(script::Everything);
-        setOff(w).beacon(23, 0, -1).op(script::DoorOpen).beacon(23, 0, 2).op(script::DoorClose);
-        w.beacon(23, 0, 256).beacon(23, 0, 255).call(script::HornBlow, 0).call(script::HornBlow, 1);
+        setOff(w).beacon(kBeaconDoorSide, 0, -1).op(script::DoorOpen).beacon(kBeaconDoorSide, 0, 2).op(script::DoorClose);
+        w.beacon(kBeaconDoorSide, 0, 256).beacon(kBeaconDoorSide, 0, 255).call(script::HornBlow, 0).call(script::HornBlow, 1);
         w.call(script::HornBlow, 2).key(12).key(13).key(14).key(15).key(15).burst(100, 100, 80.0f);
         s.save("cab", w);
     }
@@ -192,12 +192,12 @@ void hostSeeds(Sessions& s) {
     }
     {  // the configuration that is all lists and dictionary lines
         Writer w(script::ListHeavy);
-        setOff(w).beacon(20, 0, 30).burst(100, 100, 40.0f).key(1).key(13);
+        setOff(w).beacon(kBeaconPowerGap, 0, 30).burst(100, 100, 40.0f).key(1).key(13);
         s.save("listheavy", w);
     }
     {  // no configuration file at all
         Writer w(script::NoFile);
-        setOff(w).key(0).beacon(44000, 0, 0).burst(50, 100, 40.0f);
+        setOff(w).key(0).beacon(kBeaconAwsClear, 0, 0).burst(50, 100, 40.0f);
         s.save("defaults", w);
     }
 }

@@ -3,7 +3,7 @@
 #include <limits>
 #include <string>
 
-#include "traction_fixture.h"
+#include "plugin_fixture.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ const std::string kGears =
     "traction=2\ngearratios=50,20,12\ngearfadeinrange=0,400,500\ngearfadeoutrange=100,100,100\n"
     "tachometer=50\ngearindicator=51\n";
 
-class DieselTest : public TractionTest {
+class DieselTest : public PluginTest {
 protected:
     // Gear keys work only with the power handle at 0.
     void ShiftUp(int power) {
@@ -155,7 +155,7 @@ TEST_F(DieselTest, RunningDryCutsPowerUntilRefilled) {
     EXPECT_EQ(panel[kTachometer], 0);
     EXPECT_EQ(panel[kThermometer], 1);  // an empty engine heats at entry 0
     Frame(2100, 19.0f);
-    Beacon(22, 1);
+    Beacon(kBeaconFuelFilling, 0, 1);
     EXPECT_EQ(Frame(2500, 0.0f).power, 0);
     EXPECT_EQ(PanelAt(kFuel, 3100, 0.0f), 40);
     EXPECT_EQ(out.power, 5);  // gear 1 at a standstill gives full power
@@ -167,12 +167,12 @@ TEST_F(DieselTest, FillingWithdrawsOnlyACutItHolds) {
           8, 5);
     Drive(1, 3);
     Frame(100, 5.0f);
-    Beacon(22, 1);
+    Beacon(kBeaconFuelFilling, 0, 1);
     Frame(200, 0.0f);
     EXPECT_EQ(PanelAt(kFuel, 1100, 0.0f), 7);  // filled without any cut to withdraw
     EXPECT_EQ(out.power, 3);
     Frame(1200, 5.0f);
-    Beacon(22, 0);
+    Beacon(kBeaconFuelFilling, 0, 0);
     EXPECT_EQ(Frame(2100, 5.0f).power, 3);
     EXPECT_EQ(PanelAt(kFuel, 3100, 5.0f), 0);
     EXPECT_EQ(out.power, 0);  // running dry still cuts
@@ -182,7 +182,7 @@ TEST_F(DieselTest, FillingWithdrawsOnlyACutItHolds) {
     api().Initialize(2);
     Drive(1, 3);
     Frame(3200, 5.0f);
-    Beacon(22, 1);
+    Beacon(kBeaconFuelFilling, 0, 1);
     EXPECT_EQ(Frame(4100, 5.0f).power, 0);
     Frame(4500, 0.0f);
     EXPECT_EQ(Frame(6100, 0.0f).power, 0);  // filling that adds nothing keeps the cut
@@ -237,7 +237,7 @@ TEST_F(DieselTest, HostileValuesNeitherWrapNorReachTheEngine) {
     EXPECT_EQ(PanelAt(kTachometer, 200, std::numeric_limits<float>::infinity()), 0);
     // Amounts saturate instead of wrapping: filling, and a consumption that adds.
     Frame(300, 5.0f);
-    Beacon(22, 1);
+    Beacon(kBeaconFuelFilling, 0, 1);
     Frame(500, 0.0f);
     Frame(1100, 0.0f);
     EXPECT_EQ(PanelAt(kFuel, 2100, 0.0f), 2147483647);

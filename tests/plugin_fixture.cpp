@@ -1,3 +1,4 @@
+// The test host's staging, start-up and driver's controls.
 #include "plugin_fixture.h"
 
 #include <filesystem>
@@ -44,6 +45,8 @@ void PluginTest::LoadPlugin(const std::string* config) {
     for (char& c : name) {
         if (c == '/') c = '_';
     }
+    std::error_code ec;
+    if (!dir_.empty()) fs::remove_all(dir_, ec);  // a test that loads several copies
     dir_ = FreshFolder(name);
     std::string error;
     const std::string path = StagePlugin(FOOTPLATE_LIBRARY, dir_, "fp_" + name, config, error);
@@ -91,6 +94,43 @@ HandleOutput PluginTest::Frame(int32_t time, float speed, double location) {
     state.time = time;
     out = api().Elapse(state, panel, sound);
     return out;
+}
+
+int32_t PluginTest::PanelAt(int slot, int32_t time, float speed) {
+    Frame(time, speed);
+    return panel[slot];
+}
+
+int32_t PluginTest::SoundAt(int slot, int32_t time, float speed) {
+    Frame(time, speed);
+    return sound[slot];
+}
+
+std::vector<int32_t> PluginTest::Panel(std::initializer_list<int> slots) const {
+    std::vector<int32_t> values;
+    for (const int slot : slots) values.push_back(panel[slot]);
+    return values;
+}
+
+std::vector<int32_t> PluginTest::Sound(std::initializer_list<int> slots) const {
+    std::vector<int32_t> values;
+    for (const int slot : slots) values.push_back(sound[slot]);
+    return values;
+}
+
+void PluginTest::Key(int key) {
+    api().KeyDown(key);
+    api().KeyUp(key);
+}
+
+void PluginTest::Drive(int reverser, int power, int brake) {
+    api().SetReverser(reverser);
+    api().SetBrake(brake);
+    api().SetPower(power);
+}
+
+void PluginTest::Beacon(int32_t type, int32_t signal, int32_t optional) {
+    api().SetBeaconData(ATS_BEACONDATA{type, signal, 0.0f, optional});
 }
 
 std::string PluginTest::ConfigPath() const {

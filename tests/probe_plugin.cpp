@@ -17,8 +17,7 @@ int32_t* lastPanel = nullptr;
 int32_t* lastSound = nullptr;
 bool playOnce = false;
 HandleOutput handles{0, 0, 0, 0};
-int32_t* current = nullptr;  // the host's arrays, for writes between frames
-int32_t* currentSound = nullptr;
+int32_t *current = nullptr, *currentSound = nullptr;  // the host's arrays, for writes between frames
 }  // namespace
 
 ATS_API(void) Load() {}

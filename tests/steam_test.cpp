@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "traction_fixture.h"
+#include "plugin_fixture.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ const std::string kSteam =
     "traction=1\ncutoffindicator=40\nboilerpressureindicator=41\nboilerwaterlevelindicator=42\n"
     "injectorindicator=43\nautomatic=9\n";
 
-class SteamTest : public TractionTest {
+class SteamTest : public PluginTest {
 protected:
     // Presses a cut-off key count times, each in a frame of its own, past the rate limiter.
     void PressCutoff(int key, int count, float speed = 0.0f) {

@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <string>
 
-#include "traction_fixture.h"
+#include "plugin_fixture.h"
 
 namespace {
+
+class TractionTest : public PluginTest {};
 
 constexpr int kThermometer = 20;
 constexpr int kOverheatLamp = 21;
@@ -81,7 +83,7 @@ TEST_F(TractionTest, FillingZoneIsSetByDirectionAndFillsOnlyAtAStandstill) {
     Start("traction=2\nfuelcapacity=1000\nfuelstartamount=100\nfuelfillspeed=300\n"
           "fuelindicator=30\nfuelfillindicator=31\n");
     Frame(100, 10.0f);
-    Beacon(22, 1);
+    Beacon(kBeaconFuelFilling, 0, 1);
     EXPECT_EQ(PanelAt(kFillLamp, 200, 10.0f), 0);  // moving: no filling even inside the zone
     EXPECT_EQ(PanelAt(kFuel, 1100, 0.5f), 100);
     EXPECT_EQ(PanelAt(kFillLamp, 1500, 0.0f), 1);
@@ -103,7 +105,7 @@ TEST_F(TractionTest, FillingZoneIsSetByDirectionAndFillsOnlyAtAStandstill) {
     for (const auto& pass : passes) {
         SCOPED_TRACE(t);
         Frame(t, pass.speed);
-        Beacon(pass.type, pass.optional);
+        Beacon(pass.type, 0, pass.optional);
         EXPECT_EQ(PanelAt(kFillLamp, t + 100), pass.lamp);
         t += 200;
     }
@@ -114,7 +116,7 @@ TEST_F(TractionTest, FillingTickPerModel) {
     const std::string store = "\nfuelcapacity=1000\nfuelstartamount=100\nfuelfillspeed=300\nfuelindicator=30\n";
     Start("traction=1" + store);
     Frame(100, 10.0f);
-    Beacon(22, 1);
+    Beacon(kBeaconFuelFilling, 0, 1);
     Frame(5000, 0.0f);  // long after the start the first standstill frame only starts the tick
     EXPECT_EQ(PanelAt(kFuel, 5999), 100);
     EXPECT_EQ(PanelAt(kFuel, 6000), 400);
@@ -124,7 +126,7 @@ TEST_F(TractionTest, FillingTickPerModel) {
     WriteFile(ConfigPath(), "traction=2" + store);
     api().Initialize(2);
     Frame(10100, 10.0f);
-    Beacon(22, 1);
+    Beacon(kBeaconFuelFilling, 0, 1);
     EXPECT_EQ(PanelAt(kFuel, 15000, 0.0f), 400);
     EXPECT_EQ(PanelAt(kFuel, 15001), 700);  // the missed ticks come one per frame
 }
@@ -239,7 +241,7 @@ TEST_F(TractionTest, ExtremeSettingsLeaveTheGaugesInRange) {
             int32_t time = 2147480000;
             for (int i = 0; i < 40; ++i) {
                 const float speed = speeds[i % 6];
-                if (i % 5 == 0) Beacon(22, 1);
+                if (i % 5 == 0) Beacon(kBeaconFuelFilling, 0, 1);
                 Key(3 + i % 4);
                 Frame(time, speed);
                 if (model == 1) {

@@ -9,17 +9,31 @@
 #if defined(_WIN32)
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+
+#include "platform/platform.h"
 #else
 #include <dlfcn.h>
 #endif
 
 namespace {
 
+namespace fs = std::filesystem;
+
+// A UTF-8 path as the file system takes it (on Windows a narrow path would be read in the
+// system's code page instead).
+fs::path nativePath(const std::string& path) {
+#if defined(_WIN32)
+    return fs::path(std::u8string(path.begin(), path.end()));
+#else
+    return fs::path(path);
+#endif
+}
+
 // What a binary file is for, from its header: "64-bit x86 Linux", "32-bit x86 Windows";
 // empty when it is neither an ELF nor a PE file.
 std::string binaryKind(const std::string& path) {
     unsigned char head[64] = {};
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(nativePath(path), std::ios::binary);
     in.read(reinterpret_cast<char*>(head), sizeof head);
     const auto got = static_cast<size_t>(in.gcount());
     auto machineName = [](unsigned machine, bool pe) -> std::string {
@@ -65,11 +79,10 @@ std::string ownKind() {
 
 // Why a library could not be loaded, in words an author can act on.
 std::string loadFailure(const std::string& path, const std::string& loaderSays) {
-    namespace fs = std::filesystem;
     std::error_code ec;
     const std::string prefix = "cannot load " + path + ": ";
-    if (!fs::exists(path, ec)) return prefix + "no such file";
-    if (fs::is_directory(path, ec)) return prefix + "it is a folder, not a library";
+    if (!fs::exists(nativePath(path), ec)) return prefix + "no such file";
+    if (fs::is_directory(nativePath(path), ec)) return prefix + "it is a folder, not a library";
     const std::string kind = binaryKind(path);
     if (kind.empty()) return prefix + "it is not a library";
     if (kind != ownKind()) {
@@ -81,7 +94,10 @@ std::string loadFailure(const std::string& path, const std::string& loaderSays) 
 
 void* openLibrary(const std::string& path, std::string& error) {
 #if defined(_WIN32)
-    HMODULE module = LoadLibraryA(path.c_str());
+    // Wide characters, as the plugin reads its own path: a folder named outside the
+    // system's code page, or nested deeper than MAX_PATH, still loads.
+    const std::wstring wide = platform::WidePath(path.c_str());
+    HMODULE module = wide.empty() ? nullptr : LoadLibraryW(wide.c_str());
     if (module == nullptr) error = loadFailure(path, "Windows error " + std::to_string(GetLastError()));
     return reinterpret_cast<void*>(module);
 #else
@@ -122,10 +138,16 @@ bool bind(void* handle, const char* name, Fn& fn, std::string& error) {
 
 std::unique_ptr<LoadedPlugin> LoadedPlugin::Open(const std::string& path, std::string& error) {
     std::unique_ptr<LoadedPlugin> plugin(new LoadedPlugin());
-    // A path with no folder in it would send the system loader searching its own folders.
+    // A path with no folder in it would send the system loader searching its own folders:
+    // it is taken from the current folder, made absolute.
     std::error_code ec;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    const fs::path absolute = fs::absolute(nativePath(path), ec);
+#if defined(_WIN32)
+    const std::u8string text = absolute.u8string();
+    plugin->path_ = ec ? path : std::string(text.begin(), text.end());
+#else
     plugin->path_ = ec ? path : absolute.string();
+#endif
     plugin->handle_ = openLibrary(plugin->path_, error);
     if (plugin->handle_ == nullptr) return nullptr;
     PluginApi& a = plugin->api_;

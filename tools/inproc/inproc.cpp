@@ -31,6 +31,13 @@ void UseNoConfig() {
     if (!ConfigPath().empty()) std::remove(ConfigPath().c_str());
 }
 
+const PluginApi& LinkedApi() {
+    static const PluginApi api{&Load,      &Dispose, &GetPluginVersion, &SetVehicleSpec, &Initialize, &Elapse,
+                               &SetPower,  &SetBrake, &SetReverser,     &KeyDown,        &KeyUp,      &HornBlow,
+                               &DoorOpen,  &DoorClose, &SetSignal,      &SetBeaconData};
+    return api;
+}
+
 void Cab::Boot(int brakes, int power, int mode) {
     Load();
     SetVehicleSpec(ATS_VEHICLESPEC{brakes, power, 0, 0, 1});
@@ -79,12 +86,12 @@ void SetOff(Cab& cab) {
     cab.Key(5);   // wipers continuous
     SetPower(4);
     cab.Frame(100, 20.0f);
-    cab.Beacon(21, 0, 100);  // heavy rain
-    cab.Beacon(23, 0, 1);    // doors on the right
+    cab.Beacon(kBeaconRain, 0, 100);
+    cab.Beacon(kBeaconDoorSide, 0, 1);  // doors on the right
     for (int i = 0; i < 50; ++i) cab.Frame(20, 20.0f + static_cast<float>(i));
-    cab.Beacon(20, 0, 30);   // a 30 m gap for each of the pickups
-    cab.Beacon(44000, 3, 0); // an AWS magnet at a clear signal
-    cab.Beacon(49000, 4, 0); // a PZB magnet at a clear signal
+    cab.Beacon(kBeaconPowerGap, 0, 30);  // a 30 m gap for each of the pickups
+    cab.Beacon(kBeaconAwsClear, 3, 0);  // an AWS magnet at a clear signal
+    cab.Beacon(kBeaconPzbDistant, 4, 0);  // a PZB magnet at a clear signal
     cab.Key(2);
     cab.Key(0);
     for (int i = 0; i < 50; ++i) cab.Frame(20, 70.0f);
@@ -93,11 +100,11 @@ void SetOff(Cab& cab) {
 void Routine(Cab& cab, uint32_t step) {
     cab.Key(2);  // vigilance acknowledged
     if (step % 4u == 1u) {
-        cab.Beacon(44000, 3, 0);
+        cab.Beacon(kBeaconAwsClear, 3, 0);
         cab.Key(0);
     }
 }
 
-void AnnounceGap(Cab& cab, int32_t length) { cab.Beacon(20, 0, length); }
+void AnnounceGap(Cab& cab, int32_t length) { cab.Beacon(kBeaconPowerGap, 0, length); }
 
 }  // namespace inproc

@@ -9,6 +9,7 @@
 
 #include "plugin/atsplugin.h"
 #include "plugin/records.h"
+#include "plugin_loader.h"
 
 namespace inproc {
 
@@ -20,6 +21,9 @@ bool UseConfig(const char* data, size_t size);
 bool UseConfig(const std::string& text);
 // Removes the configuration, so Initialize leaves every default.
 void UseNoConfig();
+
+// The exports linked into this program, in the form a host that loads a library holds them.
+const PluginApi& LinkedApi();
 
 // One train in a host's hands: the host's arrays and the vehicle state of the last frame.
 struct Cab {

@@ -139,10 +139,10 @@ int main(int argc, char** argv) {
                       [](const std::string& line) { std::fwrite(line.data(), 1, line.size(), stdout); });
             for (const auto& step : scenario.steps) {
                 if (host.execute(step)) continue;
-                std::fflush(stdout);
+                std::fflush(stdout);  // the timeline's note comes before the message
                 std::fprintf(stderr, "%s:%d: the drive reached its time limit of %d ms before this step\n",
                              shownPath.c_str(), step.line, scenario.limit);
-                status = kStoppedAtLimit;
+                status = kStoppedAtLimit;  // the only stop: this host sets no frame limit
                 break;
             }
             std::fflush(stdout);

@@ -54,7 +54,7 @@ Host::Host(const PluginApi& api, const Scenario& scenario, TimelineSink sink)
 Host::~Host() { api_.Dispose(); }
 
 bool Host::execute(const ScenarioStep& step) {
-    if (limitReached_ || !waitFor(step)) return false;
+    if (stop_ != Stop::None || !waitFor(step)) return false;
     if (step.kind == StepKind::Run) return runUntil(int64_t{time_} + step.value, step);
     call(step);
     return true;
@@ -148,7 +148,7 @@ bool Host::waitFor(const ScenarioStep& step) {
             // beyond it in the direction it is going.
             const double target = step.atLocation;
             bool reached = direction() * (location_ - target) >= 0.0;
-            while (!reached && time_ < scenario_.limit) {
+            while (!reached && time_ < scenario_.limit && stop_ == Stop::None) {
                 const double from = location_;
                 advance(std::min(step_, scenario_.limit - time_));
                 reached = std::min(from, location_) <= target && target <= std::max(from, location_);
@@ -157,7 +157,9 @@ bool Host::waitFor(const ScenarioStep& step) {
             return reached;
         }
         case StepWait::Stand:
-            while (speed_ != 0.0 && time_ < scenario_.limit) advance(std::min(step_, scenario_.limit - time_));
+            while (speed_ != 0.0 && time_ < scenario_.limit && stop_ == Stop::None) {
+                advance(std::min(step_, scenario_.limit - time_));
+            }
             if (speed_ != 0.0) stopAtLimit("the train stood", step);
             return speed_ == 0.0;
     }
@@ -167,14 +169,16 @@ bool Host::waitFor(const ScenarioStep& step) {
 // Frames up to the time until, never beyond the limit; false when the limit cut it short.
 bool Host::runUntil(int64_t until, const ScenarioStep& step) {
     const int32_t end = static_cast<int32_t>(std::min<int64_t>(until, scenario_.limit));
-    while (time_ < end) advance(std::min(step_, end - time_));
-    if (until <= scenario_.limit) return true;
+    while (time_ < end && stop_ == Stop::None) advance(std::min(step_, end - time_));
+    if (until <= scenario_.limit && stop_ == Stop::None) return true;
     stopAtLimit(trim(static_cast<double>(until) / 1000.0) + " s", step);
     return false;
 }
 
+// The time limit ends the run with a note; the frame limit has ended it already.
 void Host::stopAtLimit(const std::string& before, const ScenarioStep& step) {
-    limitReached_ = true;
+    if (stop_ == Stop::FrameLimit) return;
+    stop_ = Stop::TimeLimit;
     sink_(format("%9.3f s%s  ! limit reached before %s (line %d)\n", time_ / 1000.0, place().c_str(), before.c_str(),
                  step.line));
 }
@@ -204,6 +208,10 @@ void Host::passBeacon(const ATS_BEACONDATA& data, const std::string& label) {
 // One frame interval: the train moves (with the handles of the last frame), the
 // beacons it passed are reported, then the frame.
 void Host::advance(int32_t dt) {
+    if (recording_.frames.size() >= frameLimit_) {
+        stop_ = Stop::FrameLimit;
+        return;
+    }
     time_ += dt;
     const double from = location_;
     if (train_.enabled) {

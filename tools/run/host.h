@@ -3,6 +3,7 @@
 // its timeline to a sink, so a program can print it and a page can show it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -23,12 +24,18 @@ public:
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
 
-    // Waits for the step's moment, then makes its call. False when the scenario's time
-    // limit comes first: the host's clock stops at the limit, the timeline notes it, and
-    // this step and every later one are not made.
+    // Waits for the step's moment, then makes its call. False when the run can go no
+    // further (stopped() says why): this step and every later one are then not made.
     bool execute(const ScenarioStep& step);
-    // True once a step has run into the time limit.
-    bool limitReached() const { return limitReached_; }
+    // Why the run went no further: the scenario's time limit came first (the host's clock
+    // stops there and the timeline notes it), or the frame limit of setFrameLimit.
+    enum class Stop { None, TimeLimit, FrameLimit };
+    Stop stopped() const { return stop_; }
+
+    // Stops a run that would record more frames than this, so a scenario cannot run away
+    // with the time or memory of its host.
+    void setFrameLimit(size_t frames) { frameLimit_ = frames; }
+    size_t frameLimit() const { return frameLimit_; }
 
     const Recording& recording() const { return recording_; }
 
@@ -37,7 +44,8 @@ public:
     int32_t frameInterval() const { return step_; }
     double speed() const { return speed_; }
     double location() const { return location_; }
-    const HandleOutput& handles() const { return lastOut_; }
+    const HandleOutput& handles() const { return lastOut_; }  // as the plugin returned them
+    const HandleOutput& driver() const { return driver_; }     // as the driver set them
     const ATS_VEHICLESPEC& spec() const { return spec_; }
     const int32_t* panel() const { return panel_; }
     const int32_t* sound() const { return sound_; }
@@ -71,7 +79,8 @@ private:
     double speed_ = 0.0;
     double location_ = 0.0;
     int lastDirection_ = 1;  // the way the train last moved
-    bool limitReached_ = false;
+    Stop stop_ = Stop::None;
+    size_t frameLimit_ = SIZE_MAX;
     int32_t panel_[kSlotCount];
     int32_t sound_[kSlotCount];
     int32_t recordedPanel_[kSlotCount];  // the slots as the recording last holds them
