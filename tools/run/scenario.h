@@ -42,6 +42,7 @@ struct VehicleChange {
     std::optional<int32_t> brakes, power, ats, b67, cars;
 };
 
+// One step as ParseScenario reads it, every number already within its range.
 struct ScenarioStep {
     int line = 0;                    // line number in the file, for messages
     StepWait wait = StepWait::None;  // run frames until this holds first
