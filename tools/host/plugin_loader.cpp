@@ -36,24 +36,30 @@ std::string binaryKind(const std::string& path) {
     std::ifstream in(nativePath(path), std::ios::binary);
     in.read(reinterpret_cast<char*>(head), sizeof head);
     const auto got = static_cast<size_t>(in.gcount());
-    auto machineName = [](unsigned machine, bool pe) -> std::string {
+    // Headers are little-endian: bytes from first, low byte first.
+    auto number = [](const unsigned char* bytes, int count) {
+        uint32_t value = 0;
+        for (int i = count - 1; i >= 0; --i) value = value << 8u | bytes[i];
+        return value;
+    };
+    auto machineName = [](uint32_t machine, bool pe) -> std::string {
         if (machine == (pe ? 0x14cu : 3u)) return "x86";
         if (machine == (pe ? 0x8664u : 62u)) return "x86";
         if (machine == (pe ? 0xaa64u : 183u) || machine == (pe ? 0x1c4u : 40u)) return "ARM";
         return "machine " + std::to_string(machine);
     };
     if (got >= 20 && head[0] == 0x7f && head[1] == 'E' && head[2] == 'L' && head[3] == 'F') {
-        const unsigned machine = head[18] | (head[19] << 8);
+        const uint32_t machine = number(head + 18, 2);
         return std::string(head[4] == 2 ? "64-bit " : "32-bit ") + machineName(machine, false) + " Linux";
     }
     if (got >= 0x40 && head[0] == 'M' && head[1] == 'Z') {
-        const uint32_t offset = head[0x3c] | (head[0x3d] << 8) | (head[0x3e] << 16) | (uint32_t{head[0x3f]} << 24);
+        const uint32_t offset = number(head + 0x3c, 4);
         unsigned char pe[6] = {};
         in.clear();
         in.seekg(offset);
         in.read(reinterpret_cast<char*>(pe), sizeof pe);
         if (in.gcount() == 6 && pe[0] == 'P' && pe[1] == 'E' && pe[2] == 0 && pe[3] == 0) {
-            const unsigned machine = pe[4] | (pe[5] << 8);
+            const uint32_t machine = number(pe + 4, 2);
             const bool wide = machine == 0x8664u || machine == 0xaa64u;
             return std::string(wide ? "64-bit " : "32-bit ") + machineName(machine, true) + " Windows";
         }
