@@ -74,8 +74,7 @@ TEST_F(RunTool, RefusesEveryMistakeWithItsLineAndStatus) {
         {"train brakes 8 power 5\nvehicle power 0\n", "", 2, "test.scn:2: error: a train needs at least one brake"},
         // A wait the time limit cuts short ends the drive with its own status.
         {"train brakes 8 power 5\nlimit 5000\ninitialize 2\nat 100m power 1\n", "--config test.cfg test.scn", 1,
-         "    5.000 s      0.0 m  ! limit reached before 100 m (line 4)\n"},
-        {"train brakes 8 power 5\nlimit 5000\ninitialize 2\nat 100m power 1\n", "--config test.cfg test.scn", 1,
+         "5.000 s      0.0 m  ! limit reached before 100 m (line 4)\n"  // the timeline's last line, then stderr
          "test.scn:4: the drive reached its time limit of 5000 ms before this step"},
         // The command line.
         {"frame\n", "--csv", 2, "footplate-run: option '--csv' needs a file name\nusage:"},
