@@ -43,7 +43,7 @@ TEST_F(MiscTest, DoorLampsShowTheReleasedSideWhileTheDoorsAreOpen) {
 TEST_F(MiscTest, KlaxonLampStaysLitForTheHornsTime) {
     // Each row: a horn (-1: none) at the last frame's time, then a frame at time and the lamp.
     struct Row { int horn; int32_t time; int lit; };
-    Start("klaxonindicator=20,1500,700\n");
+    Start("klaxonindicator=20,1500,700,300\n");  // no horn type 2, whatever follows
     for (const Row& row : {Row{-1, 1000, 0}, {2, 1000, 0}, {0, 2499, 1}, {-1, 2500, 0}, {1, 3199, 1}, {-1, 3200, 0},
                            {0, 4000, 1}, {0, 5499, 1}, {-1, 5500, 0}}) {  // a new horn restarts the time
         if (row.horn != -1) api().HornBlow(row.horn);

@@ -34,14 +34,19 @@ TEST_F(PowerControlTest, EachPickupInAGapCutsPower) {
     // moving on enters it again. Standing or reversing, a beacon announces nothing.
     StartDriving("powergapbehaviour=2\npowerpickuppoints=0,100\n");
     Run({{0, 40, 5, 1, 10}, {0.5, 40, 0, 0}, {10, 40, 0, 0}, {10.5, 40, 5, 1}, {-1, -10, 5, 1},
-         {105, 40, 0, 0}, {111, 40, 5, 1, 10}, {115, 40, 0, 0}, {110.5, -10, 5, 1}, {112, 40, 0, 0},
-         {122, 40, 5, 1}, {122, 0, 5, 1, 10}, {122, -5, 5, 1, 10}, {123, 40, 5, 1}});
+         {100, 40, 5, 1}, {105, 40, 0, 0}, {111, 40, 5, 1, 10}, {115, 40, 0, 0}, {111, -10, 0, 0},
+         {110.5, -10, 5, 1}, {112, 40, 0, 0}, {122, 40, 5, 1}, {122, 0, 5, 1, 10}, {122, -5, 5, 1, 10},
+         {123, 40, 5, 1}});
     Beacon(kBeaconPowerGap, 0, 0);  // no length: no gap
     // The second pickup in the gap announced at 111; then both pickups in one gap of 150 m,
     // where the first one out shows its lamp while the second still cuts. -1 m reads as
     // 4294967295 m.
     Run({{215, 40, 0, 0}, {222, 40, 5, 1, 150}, {322.5, 40, 0, 0}, {372.5, 40, 0, 1},
          {472.5, 40, 5, 1, -1}, {1.0e6, 40, 0, 0}});
+    // A restart forgets the gaps and the pickups in them.
+    api().Initialize(2);
+    api().SetPower(5);
+    Run({{1.0e6 + 1, 40, 5, 1, 10}, {1.0e6 + 2, 40, 0, 0}, {1.0e6 + 12, 40, 5, 1}});
 }
 
 TEST_F(PowerControlTest, AllPickupsBehaviourHoldsAtMostOneCut) {

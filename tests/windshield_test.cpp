@@ -63,7 +63,8 @@ TEST_F(WindshieldTest, ContinuousStrokesFromEachRestPosition) {
         {"", Path({1, 100, 0, 1}), {1, 99, 1}, Path({2, 100, 0}), 0},
         // Between the ends it is passed on the way down and met on the way back up.
         {"wiperholdposition=50\n", Path({51, 100, 0, 100}), {51, 99, 1, 51}, Path({99, 0, 50}), 50},
-        {"wiperholdposition=150\n", Path({99, 0, 100, 99}), {99, 1, 99}, Path({98, 0, 100}), 100},  // kept on 100
+        // Kept on 100; without a 2nd number the sound plays only on leaving the rest.
+        {"wiperholdposition=150\nwipersound=70\n", Path({99, 0, 100, 99}), {99, 99}, Path({98, 0, 100}), 100},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.config);
@@ -102,6 +103,9 @@ TEST_F(WindshieldTest, AFrameTakesAtMostTwentySteps) {
     for (int i = 0; i < 4; ++i) Frame(1100);  // 100 intervals due
     EXPECT_EQ(panel[kBlade], 80);
     EXPECT_EQ(PanelAt(kBlade, 1100), 96) << "a 21st due interval is used up without a step";
+    api().Initialize(2);  // the blade back at rest, off; its timer starts with the next frame
+    Frame(1110);
+    EXPECT_EQ(PanelAt(kBlade, 1120), 0);
 }
 
 TEST_F(WindshieldTest, TheBladeClearsTheDropsItPasses) {
@@ -182,6 +186,12 @@ TEST_F(WindshieldTest, RainStopsAndDropsStayUntilWiped) {
     EXPECT_TRUE(DropSoundIn(1));
     Sweep(400);
     EXPECT_THAT(Panel({0, 1, 2, 3}), Each(1));
+    api().Initialize(2);
+    EXPECT_FALSE(DropSoundIn(100)) << "a restart ends the rain";
+    TearDown();
+    StartWiper("dropsound=80\n");
+    Rain(100);
+    EXPECT_FALSE(DropSoundIn(100)) << "no drops, no rain";
 }
 
 }  // namespace
