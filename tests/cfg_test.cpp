@@ -165,6 +165,18 @@ TEST(CfgCheck, SettingsOfSwitchedOffSubsystems) {
     EXPECT_EQ(r.infos, 0) << r.report;
 }
 
+// The slots a cab shows: named once by the first key, drops as runs, nothing out of range.
+TEST(CfgCheck, SlotsTheConfigurationUses) {
+    const CheckResult r = check("awsindicator=10\nvigilancelamp=10\nawsacknowledgekey=0,11\ncustomindicators=5,12,6\n"
+                                "tachometer=300\nawswarningsound=1\nnumberofdrops=2\ndropstartindex=254\n"
+                                "dropsound=20,2\ncabmode=9,13,14\n");
+    std::string slots;
+    for (const ConfigSlot& s : r.slots) slots += (s.sound ? "S" : "P") + std::to_string(s.index) + " " + s.key + "\n";
+    EXPECT_EQ(slots, "P10 awsindicator\nP11 awsacknowledgekey\nP12 customindicators\nP13 cabmode\nP14 cabmode\n"
+                     "P254 dropstartindex\nP255 dropstartindex\nS1 awswarningsound\nS20 dropsound\nS21 dropsound\n");
+    EXPECT_TRUE(check("dropstartindex=0\n").slots.empty());  // no drops, no slot
+}
+
 TEST(CfgTool, ExitStatusAndCommands) {
     const std::string folder = FreshFolder("cfgtool");
     WriteFile(folder + "/clean.cfg", "system=1\nawsdelay=2000\n");

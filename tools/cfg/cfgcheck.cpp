@@ -13,6 +13,7 @@
 #include "config/confload.h"
 #include "config/reader.h"
 #include "keyinfo.h"
+#include "plugin/records.h"
 
 namespace {
 
@@ -439,6 +440,42 @@ struct Checker {
         }
     }
 
+    // The slots a cab shows for this configuration: every panel and sound slot a key
+    // names, the first key naming it; the rain drops and their sounds take runs of slots.
+    std::vector<ConfigSlot> usedSlots() const {
+        std::vector<ConfigSlot> slots;
+        auto add = [&](bool sound, int64_t index, const char* key) {
+            if (index < 0 || index >= kSlotCount) return;
+            for (const ConfigSlot& known : slots) {
+                if (known.sound == sound && known.index == index) return;
+            }
+            slots.push_back({sound, static_cast<int32_t>(index), key});
+        };
+        auto roles = [&](const KeyInfo& about, const std::vector<int32_t>& values) {
+            for (size_t i = 0; i < values.size(); ++i) {
+                const char role = ValueRole(about, static_cast<int>(i));
+                if (role == 'P' || role == 'S') add(role == 'S', values[i], about.name);
+            }
+        };
+        for (int key = 0; key < opt::count; ++key) {
+            if (key != opt::dropstartindex && key != opt::dropsound) roles(KeyInfos()[key], valuesOf(key));
+        }
+        if (cabmodeLine > 0) roles(CabModeInfo(), cabmode);
+        const int32_t drops = std::min(valuesOf(opt::numberofdrops)[0], 256);
+        for (int32_t d = 0; d < drops; ++d) {
+            add(false, int64_t{valuesOf(opt::dropstartindex)[0]} + d, KeyInfos()[opt::dropstartindex].name);
+        }
+        const std::vector<int32_t> dropSound = valuesOf(opt::dropsound);
+        const int32_t choices = dropSound.size() > 1 ? std::clamp(dropSound[1], 1, kSlotCount) : 1;
+        for (int32_t d = 0; d < choices && dropSound[0] != -1; ++d) {
+            add(true, int64_t{dropSound[0]} + d, KeyInfos()[opt::dropsound].name);
+        }
+        std::sort(slots.begin(), slots.end(), [](const ConfigSlot& a, const ConfigSlot& b) {
+            return a.sound != b.sound ? !a.sound : a.index < b.index;
+        });
+        return slots;
+    }
+
     void drops() {
         const int32_t first = valuesOf(opt::dropstartindex)[0];
         const int32_t count = valuesOf(opt::numberofdrops)[0];
@@ -521,6 +558,7 @@ CheckResult CheckConfigFile(const std::string& path, const std::string& shownNam
     result.warnings = checker.warnings;
     result.infos = checker.infos;
     result.report = checker.out.str();
+    result.slots = checker.usedSlots();
     return result;
 }
 

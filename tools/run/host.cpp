@@ -57,7 +57,9 @@ Host::Host(const PluginApi& api, const Scenario& scenario, TimelineSink sink)
 Host::~Host() { api_.Dispose(); }
 
 bool Host::execute(const ScenarioStep& step, std::string& error, bool& finished) {
-    if (!waitFor(step)) {
+    const bool due = waitFor(step);
+    if (overrun_) return overran(error);
+    if (!due) {
         finished = true;
         return true;
     }
@@ -90,6 +92,7 @@ bool Host::execute(const ScenarioStep& step, std::string& error, bool& finished)
         const int32_t span = toInt(w[0]);
         if (span < 0) return fail(error, "run takes a time in ms from 0");
         runUntil(time_ + std::min(span, INT32_MAX - time_));
+        if (overrun_) return overran(error);
     } else if (c == "frame") {
         frame();
     } else if (c == "power") {
@@ -133,6 +136,10 @@ bool Host::fail(std::string& error, const std::string& why) {
     return false;
 }
 
+bool Host::overran(std::string& error) const {
+    return fail(error, "the run goes past " + std::to_string(frameLimit_) + " frames, the most this host records");
+}
+
 // Runs frames until the step's moment; false when the time limit came first.
 bool Host::waitFor(const ScenarioStep& step) {
     switch (step.wait) {
@@ -147,18 +154,20 @@ bool Host::waitFor(const ScenarioStep& step) {
             const double target = step.atLocation;
             const double ahead = direction() * (location_ - target);
             bool reached = ahead >= 0.0;
-            while (!reached && time_ < scenario_.limit) {
+            while (!reached && time_ < scenario_.limit && !overrun_) {
                 const double from = location_;
                 advance(std::min(step_, scenario_.limit - time_));
                 reached = std::min(from, location_) <= target && target <= std::max(from, location_);
             }
-            if (reached) return true;
+            if (reached || overrun_) return reached;
             note("limit reached before " + trim(target) + " m (line " + std::to_string(step.line) + ")");
             return false;
         }
         case StepWait::Stand:
-            while (speed_ != 0.0 && time_ < scenario_.limit) advance(std::min(step_, scenario_.limit - time_));
-            if (speed_ == 0.0) return true;
+            while (speed_ != 0.0 && time_ < scenario_.limit && !overrun_) {
+                advance(std::min(step_, scenario_.limit - time_));
+            }
+            if (speed_ == 0.0 || overrun_) return speed_ == 0.0;
             note("limit reached before the train stood (line " + std::to_string(step.line) + ")");
             return false;
     }
@@ -221,12 +230,16 @@ void Host::passBeacon(const ATS_BEACONDATA& data, const std::string& label) {
 }
 
 void Host::runUntil(int32_t until) {
-    while (time_ < until) advance(std::min(step_, until - time_));
+    while (time_ < until && !overrun_) advance(std::min(step_, until - time_));
 }
 
 // One frame interval: the train moves (with the handles of the last frame), the
 // beacons it passed are reported, then the frame.
 void Host::advance(int32_t dt) {
+    if (recording_.frames.size() >= frameLimit_) {
+        overrun_ = true;
+        return;
+    }
     time_ += dt;
     const double from = location_;
     if (train_.enabled) {

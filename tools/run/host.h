@@ -3,6 +3,7 @@
 // its timeline to a sink, so a program can print it and a page can show it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -28,8 +29,24 @@ public:
 
     const Recording& recording() const { return recording_; }
 
+    // Stops a run that would record more frames than this: the step that gets there
+    // fails, so a scenario cannot run away with the time or memory of its host.
+    void setFrameLimit(size_t frames) { frameLimit_ = frames; }
+
+    // The train and the cab as the last frame left them, for a host driven step by step.
+    int32_t time() const { return time_; }
+    int32_t frameInterval() const { return step_; }
+    double speed() const { return speed_; }
+    double location() const { return location_; }
+    const HandleOutput& handles() const { return lastOut_; }  // as the plugin returned them
+    const HandleOutput& driver() const { return driver_; }     // as the driver set them
+    const ATS_VEHICLESPEC& spec() const { return spec_; }
+    const int32_t* panel() const { return panel_; }
+    const int32_t* sound() const { return sound_; }
+
 private:
     static bool fail(std::string& error, const std::string& why);
+    bool overran(std::string& error) const;
     bool waitFor(const ScenarioStep& step);
     bool vehicle(const std::vector<std::string>& w, std::string& error);
     bool beacon(const std::vector<std::string>& w, std::string& error);
@@ -66,4 +83,6 @@ private:
     HandleOutput shown_{};
     bool printedAny_ = false;
     Recording recording_;
+    size_t frameLimit_ = SIZE_MAX;
+    bool overrun_ = false;  // a frame was refused at the frame limit
 };
