@@ -52,12 +52,12 @@ protected:
 
 TEST_F(TrainControlTest, DemandsOfEverySourceCountAndTheMostRestrictiveWins) {
     // Hosts report closed doors at the start: that closing withdraws nothing. Two openings
-    // place two demands. A brake notch beyond the vehicle is ignored, and with no demand left
-    // the output keeps its value. A restart drops the doors' demands and openings and puts
-    // the driver's handles at power 0, neutral and the brake of its mode.
+    // place two demands. A brake notch or reverser position beyond the vehicle is ignored,
+    // and with no demand left the output keeps its value. A restart drops the doors' demands
+    // and openings and puts the driver's handles at power 0, neutral and the brake of its mode.
     Run("doorapplybrake=2\ndoorpowerlock=1\n",
         {{"C R1 P5", 0, 5, 1}, {"O O", kEmergency, 0, 1}, {"C", kEmergency, 0, 1}, {"C", 0, 5, 1},
-         {"B4", 4, 5, 1}, {"B12", 4, 5, 1}, {"B2", 2, 5, 1},
+         {"B4", 4, 5, 1}, {"B12", 4, 5, 1}, {"B2", 2, 5, 1}, {"R5", 2, 5, 1},
          {"O I", 0, 0, 0}, {"R1 P3 O", kEmergency, 0, 1}, {"C", 0, 3, 1}});
     // Only 1 and 2 mean anything: full service or emergency, and 1 a power cut.
     Run("doorapplybrake=1\ndoorpowerlock=2\n", {{"R1 P4 O", kFullService, 4, 1}, {"C", 0, 4, 1}});
