@@ -29,9 +29,10 @@ protected:
 };
 
 TEST_F(PowerControlTest, EachPickupInAGapCutsPower) {
-    // Pickups 0 and 100 m behind; gaps of 10 m. A pickup is in up to the gap's very end; a
-    // gap left forwards is forgotten; reversing out through its start restores power and
-    // moving on enters it again. Standing or reversing, a beacon announces nothing.
+    // Pickups 0 and 100 m behind; gaps of 10 m. A pickup is in from past the gap's start up
+    // to its very end and, reversing, down to its start; a gap left forwards is forgotten;
+    // reversing out through its start restores power and moving on enters it again.
+    // Standing or reversing, a beacon announces nothing.
     StartDriving("powergapbehaviour=2\npowerpickuppoints=0,100\n");
     Run({{0, 40, 5, 1, 10}, {0.5, 40, 0, 0}, {10, 40, 0, 0}, {10.5, 40, 5, 1}, {-1, -10, 5, 1},
          {100, 40, 5, 1}, {105, 40, 0, 0}, {111, 40, 5, 1, 10}, {115, 40, 0, 0}, {111, -10, 0, 0},
