@@ -31,10 +31,12 @@ std::string Config(const std::string& extra) {
 
 class BrSafetyTest : public PluginTest {
 protected:
-    // A warning at time t, left unacknowledged until the AWS brakes.
+    // A warning at time t, left unacknowledged until the AWS brakes; the horn sounds
+    // through a frame in between.
     void UnacknowledgedWarning(int32_t t, float speed) {
         Frame(t, speed);
         Beacon(kBeaconAwsWarning);
+        ASSERT_EQ(SoundAt(kHorn, t + 100, speed), kSoundLoop);
         ASSERT_EQ(Frame(t + 3000, speed).brake, kEmergency);
     }
     // A restart in the same library, with the host's handle reports.
@@ -145,7 +147,7 @@ TEST_F(BrSafetyTest, BrakeReleaseFollowsTheCancelRule) {
         EXPECT_EQ(sound[kHorn], kSoundStop);
         EXPECT_EQ(panel[kAwsLamp], 0);
         Key(kAckKey);
-        UnacknowledgedWarning(30000, 50.0f);
+        UnacknowledgedWarning(30000, 0.0f);  // a release done is not done again at the next stand
     }
 }
 
@@ -290,12 +292,16 @@ TEST_F(BrSafetyTest, DefaultKeysAcknowledgeAndResetTogether) {
 }
 
 TEST_F(BrSafetyTest, RestartStartsAfreshWhateverTheClockReads) {
-    Start(Config("system=2\n"));
+    Start(Config("system=2\nawsbrakecancel=1\n"));
     UnacknowledgedWarning(1000, 80.0f);
+    Key(kAckKey);  // a release armed before the restart is forgotten with the brake
     Beacon(kBeaconTpwsTrainStop);
     Restart();
     EXPECT_EQ(Frame(5000, 80.0f).brake, 0);
     EXPECT_EQ(sound[kHorn], kSoundStop);
+    Beacon(kBeaconAwsWarning);
+    EXPECT_EQ(SoundAt(kHorn, 5100, 0.0f), kSoundLoop);
+    EXPECT_EQ(Frame(8000, 0.0f).brake, kEmergency);
 
     // A clock that runs through -1 and -2 ms: a warning or an override started there is
     // neither lost nor mistaken for the braking state.

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #endif
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -14,7 +15,8 @@
 inline int RunCommand(const std::string& command, std::string& out) {
     out.clear();
 #if defined(_WIN32)
-    FILE* pipe = ::_popen(command.c_str(), "r");
+    // cmd.exe drops the first and the last quote of a line that starts with one.
+    FILE* pipe = ::_popen(("\"" + command + "\"").c_str(), "r");
 #else
     FILE* pipe = ::popen(command.c_str(), "r");
 #endif
@@ -36,4 +38,13 @@ inline std::string ReadWhole(const std::string& path) {
     return text.str();
 }
 
-inline std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+// A path as one word for the shell that runs the command.
+inline std::string Quoted(const std::string& path) {
+#if defined(_WIN32)
+    std::string native = path;  // cmd.exe reads a leading '/' as a switch
+    std::replace(native.begin(), native.end(), '/', '\\');
+    return "\"" + native + "\"";
+#else
+    return "'" + path + "'";
+#endif
+}

@@ -49,6 +49,11 @@ TEST_F(SpeedControlTest, WarningAndBrakeHoldDownToTheSafeSpeed) {
     Frame(t += 100, 50.0f);
     api().SetBrake(6);
     EXPECT_EQ(Frame(t += 100, 40.0f).brake, 6);
+    // A restart evaluates the speed afresh, even the whole speed it last saw: the brake of
+    // the six-notch vehicle comes back, the driver's went with the restart.
+    Frame(t += 100, 95.0f);
+    api().Initialize(2);
+    EXPECT_EQ(Frame(t += 100, 95.0f).brake, 6);
 }
 
 TEST_F(SpeedControlTest, EvaluatesOnlyWhenTheWholeSpeedChanges) {

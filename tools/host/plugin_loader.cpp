@@ -8,6 +8,8 @@
 #if defined(_WIN32)
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+
+#include "platform/platform.h"
 #else
 #include <dlfcn.h>
 #endif
@@ -16,7 +18,10 @@ namespace {
 
 void* openLibrary(const std::string& path, std::string& error) {
 #if defined(_WIN32)
-    HMODULE module = LoadLibraryA(path.c_str());
+    // Wide characters, as the plugin reads its own path: a folder named outside the
+    // system's code page, or nested deeper than MAX_PATH, still loads.
+    const std::wstring wide = platform::WidePath(path.c_str());
+    HMODULE module = wide.empty() ? nullptr : LoadLibraryW(wide.c_str());
     if (module == nullptr) error = "cannot load " + path;
     return reinterpret_cast<void*>(module);
 #else
