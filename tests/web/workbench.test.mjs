@@ -160,7 +160,8 @@ test('junk as a configuration or a drive shows an error and leaves the page usab
       null, { timeout: 40000 })],
     ['drive', binary, null, /^line \d+: /],
     ['drive', big, null, /^line \d+: /],
-    ['drive', 'train brakes 8 power 5\ninitialize 0\nstep 1\nrun 1000000000\n', null, /1000000 frames/],
+    ['drive', 'train brakes 8 power 5\ninitialize 0\nstep 1\nrun 1000000000\n', null, /past the time limit/],
+    ['drive', 'train brakes 8 power 5\nlimit 2000000000\ninitialize 0\nstep 1\nrun 1000000000\n', null, /1000000 frames/],
   ];
   for (const [editor, junk, settled, says] of cases) {
     await paste(editor, junk);

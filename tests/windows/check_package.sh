@@ -46,7 +46,7 @@ fail() {
     failures=$((failures + 1))
 }
 
-for file in footplate.dll footplate.cfg README.md "${programs[@]}"; do
+for file in footplate.dll footplate.cfg README.md installing.md "${programs[@]}"; do
     [ -f "$root/$file" ] || fail "missing $file"
 done
 ls "$root"/docs/*.md >/dev/null 2>&1 || fail "no documentation in docs/"
@@ -55,7 +55,7 @@ ls "$root"/docs/*.md >/dev/null 2>&1 || fail "no documentation in docs/"
 while IFS= read -r path; do
     rel=${path#"$root"/}
     case "$rel" in
-        footplate.dll | footplate.cfg | README.md | docs/* | examples/*) ;;
+        footplate.dll | footplate.cfg | README.md | installing.md | docs/* | examples/*) ;;
         *.exe)
             [[ " ${programs[*]} " == *" $rel "* ]] || fail "unexpected program $rel"
             ;;

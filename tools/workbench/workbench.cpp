@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -147,15 +148,25 @@ struct Live {
 };
 std::unique_ptr<Live> gLive;
 
+// A mistake in a drive as the page shows it: "line N: what".
+std::string described(const ScenarioError& error) {
+    return error.line > 0 ? "line " + std::to_string(error.line) + ": " + error.message : error.message;
+}
+
+// Why a host went no further, when that is a failure: the time limit just ends a drive.
+std::string stopped(const Host& host) {
+    if (host.stopped() != Host::Stop::FrameLimit) return "";
+    return "the run goes past " + std::to_string(host.frameLimit()) + " frames, the most this host records";
+}
+
 // Runs one line of scenario text (steps only) on the live host; empty, or why not.
 std::string liveStep(const std::string& line) {
     if (!gLive) return "no live drive";
     Scenario parsed;
-    std::string error;
-    if (!ParseScenario(line, "", parsed, error)) return error;
-    bool finished = false;
+    ScenarioError error;
+    if (!ParseScenario(line, "", parsed, error)) return described(error);
     for (const ScenarioStep& step : parsed.steps) {
-        if (!gLive->host->execute(step, error, finished)) return error;
+        if (!gLive->host->execute(step)) return stopped(*gLive->host);
     }
     return "";
 }
@@ -201,8 +212,8 @@ EMSCRIPTEN_KEEPALIVE const char* fp_check(const char* config, int length, const 
 // What a drive declares: the configuration it names, its title, train and labels.
 EMSCRIPTEN_KEEPALIVE const char* fp_drive(const char* drive, int length) {
     Scenario scenario;
-    std::string error;
-    if (!ParseScenario(bytes(drive, length), "", scenario, error)) return failure(error);
+    ScenarioError error;
+    if (!ParseScenario(bytes(drive, length), "", scenario, error)) return failure(described(error));
     Json json;
     json.open('{').key("config").str(scenario.config).key("title").str(scenario.title);
     json.key("brakes").num(scenario.train.brakes).key("power").num(scenario.train.power);
@@ -220,10 +231,11 @@ EMSCRIPTEN_KEEPALIVE const char* fp_drive(const char* drive, int length) {
 EMSCRIPTEN_KEEPALIVE const char* fp_run(const char* drive, int driveLength, const char* config, int configLength,
                                         const char* title) {
     Scenario scenario;
-    std::string error;
-    if (!ParseScenario(bytes(drive, driveLength), "", scenario, error)) return failure(error);
+    ScenarioError mistake;
+    if (!ParseScenario(bytes(drive, driveLength), "", scenario, mistake)) return failure(described(mistake));
     if (scenario.title.empty()) scenario.title = title;
     if (!stageConfig(bytes(config, configLength))) return failure("the configuration cannot be staged");
+    std::string error;
     std::string timeline;
     std::string svg;
     std::string csv;
@@ -232,13 +244,10 @@ EMSCRIPTEN_KEEPALIVE const char* fp_run(const char* drive, int driveLength, cons
     {
         Host host(kPlugin, scenario, into(timeline));
         host.setFrameLimit(kFrameLimit);
-        bool finished = false;
         for (const ScenarioStep& step : scenario.steps) {
-            if (!host.execute(step, error, finished)) {
-                error = "line " + std::to_string(step.line) + ": " + error;
-                break;
-            }
-            if (finished) break;
+            if (host.execute(step)) continue;
+            if (!stopped(host).empty()) error = "line " + std::to_string(step.line) + ": " + stopped(host);
+            break;
         }
         if (error.empty() && WriteSvg(host.recording(), scenario, "/tmp/chart.svg") &&
             WriteCsv(host.recording(), scenario, "/tmp/chart.csv")) {
@@ -261,17 +270,16 @@ EMSCRIPTEN_KEEPALIVE const char* fp_live_start(const char* drive, int driveLengt
                                                int configLength) {
     gLive.reset();
     auto live = std::make_unique<Live>();
-    std::string error;
-    if (!ParseScenario(bytes(drive, driveLength), "", live->scenario, error)) return failure(error);
+    ScenarioError error;
+    if (!ParseScenario(bytes(drive, driveLength), "", live->scenario, error)) return failure(described(error));
     if (!stageConfig(bytes(config, configLength))) return failure("the configuration cannot be staged");
+    // A driver at the page drives for as long as they like; the frame limit still holds.
+    live->scenario.limit = std::numeric_limits<int32_t>::max();
     live->host = std::make_unique<Host>(kPlugin, live->scenario, into(live->timeline));
     live->host->setFrameLimit(kFrameLimit);
-    bool finished = false;
     for (const ScenarioStep& step : live->scenario.steps) {
         if (step.wait != StepWait::None) break;
-        if (!live->host->execute(step, error, finished)) {
-            return failure("line " + std::to_string(step.line) + ": " + error);
-        }
+        if (!live->host->execute(step)) return failure("line " + std::to_string(step.line) + ": " + stopped(*live->host));
     }
     gLive = std::move(live);
     return Json().open('{').close('}').done();
