@@ -1,5 +1,6 @@
-// How long a frame and a restart take, against the budgets a simulator can afford. The
-// plugin's code is linked in and called as a host calls it.
+// How long a frame and a restart take, against the budgets a simulator can afford, and
+// how long footplate-cfg takes to check a file beside how long the plugin takes to read it.
+// The plugin's code is linked in and called as a host calls it.
 //
 //   scripts/bench   (or build/bench/bench/footplate_bench [benchmark options])
 #include <benchmark/benchmark.h>
@@ -8,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "cfgcheck.h"
+#include "config/confload.h"
 #include "configs.h"
 #include "inproc.h"
 
@@ -60,9 +63,57 @@ void BM_InitializeFull(benchmark::State& state) {
     Dispose();
 }
 
+// Files of 2 MB that once took the checker seconds: a key with a 2 MB value, a 2 MB line
+// without '=', an unknown key with a 2 MB value, and 2 MB of lines full of ", " traps.
+std::string LongFile(int64_t shape) {
+    constexpr size_t kSize = 2u << 20;
+    std::string text;
+    switch (shape) {
+        case 0:
+            text = "awsdelay=" + std::string(kSize, '1');
+            break;
+        case 1:
+            text = std::string(kSize, 'x');
+            break;
+        case 2:
+            text = "trainname=" + std::string(kSize, 'a');
+            break;
+        default:
+            while (text.size() < kSize) {
+                text += "tpwsindicator=1";
+                for (int i = 0; i < 300; ++i) text += ", 2";
+                text += '\n';
+            }
+    }
+    return text + '\n';
+}
+
+void BM_ReadLongFile(benchmark::State& state) {
+    if (!inproc::UseConfig(LongFile(state.range(0)))) {
+        state.SkipWithError("cannot write the configuration");
+        return;
+    }
+    for (auto _ : state) {
+        ScrapConfig();
+        SetDefaults();
+        benchmark::DoNotOptimize(LoadConfig());
+    }
+    ScrapConfig();
+}
+
+void BM_CheckLongFile(benchmark::State& state) {
+    if (!inproc::UseConfig(LongFile(state.range(0)))) {
+        state.SkipWithError("cannot write the configuration");
+        return;
+    }
+    for (auto _ : state) benchmark::DoNotOptimize(CheckConfigFile(inproc::ConfigPath(), "footplate.cfg"));
+}
+
 BENCHMARK(BM_ElapseDefault)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_ElapseEverything)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_InitializeFull)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadLongFile)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CheckLongFile)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 // Budgets for the median of the repetitions, in each benchmark's own unit.
 struct Budget {
@@ -76,13 +127,25 @@ constexpr Budget kBudgets[] = {
     {"BM_InitializeFull", 50.0, "us"},
 };
 
+// Budgets relative to another benchmark with the same argument: the checker may take at
+// most five times as long as the plugin's own reading of the same file.
+struct Ratio {
+    const char* name;
+    const char* base;
+    double limit;
+};
+constexpr Ratio kRatios[] = {
+    {"BM_CheckLongFile", "BM_ReadLongFile", 5.0},
+};
+
 // Prints as usual and keeps the medians for the budget table.
 class BudgetReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.aggregate_name == "median") {
-                medians_.push_back({run.run_name.function_name, run.GetAdjustedCPUTime(), run.GetAdjustedRealTime()});
+                medians_.push_back({run.run_name.function_name, run.run_name.args, run.GetAdjustedCPUTime(),
+                                    run.GetAdjustedRealTime()});
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -105,6 +168,19 @@ public:
                 std::printf("\n");
             }
         }
+        for (const Median& m : medians_) {
+            for (const Ratio& r : kRatios) {
+                if (m.name != r.name) continue;
+                for (const Median& base : medians_) {
+                    if (base.name != r.base || base.args != m.args) continue;
+                    const double ratio = m.cpu / base.cpu;
+                    const bool ok = ratio <= r.limit;
+                    within = within && ok;
+                    std::printf("%-22s %10.1f x  of %s/%s, budget %.0f x  %s\n", (m.name + "/" + m.args).c_str(),
+                                ratio, r.base, base.args.c_str(), r.limit, ok ? "within budget" : "OVER budget");
+                }
+            }
+        }
         if (medians_.empty()) std::printf("(no medians: run with --benchmark_repetitions=N, N > 1)\n");
         return within;
     }
@@ -112,6 +188,7 @@ public:
 private:
     struct Median {
         std::string name;
+        std::string args;
         double cpu;
         double wall;
     };

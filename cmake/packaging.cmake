@@ -16,7 +16,7 @@ endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL footplate_install_programs)
 
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/footplate.cfg ${CMAKE_SOURCE_DIR}/README.md
-  DESTINATION . COMPONENT release)
+  ${CMAKE_SOURCE_DIR}/docs/installing.md DESTINATION . COMPONENT release)
 foreach(folder docs examples)
   if(EXISTS ${CMAKE_SOURCE_DIR}/${folder})
     install(DIRECTORY ${CMAKE_SOURCE_DIR}/${folder}/ DESTINATION ${folder} COMPONENT release)

@@ -1,8 +1,13 @@
-// The British cab systems through the host interface: AWS magnets, acknowledgement and
-// brake release rules, the startup test, TPWS trips, resets and the train-stop override.
+// The British cab systems through the host interface: which magnets and loops warn,
+// clear or trip in each mode, the acknowledgement and its brake release rules, the
+// startup test, TPWS resets and the train-stop override.
+#include <string>
+
 #include "plugin_fixture.h"
 
 namespace {
+
+using ::testing::ElementsAre;
 
 constexpr int kAwsLamp = 10;
 constexpr int kAwsButton = 11;
@@ -26,397 +31,304 @@ std::string Config(const std::string& extra) {
 
 class BrSafetyTest : public PluginTest {
 protected:
-    // A warning at time t, left unacknowledged until the AWS brakes.
+    // A warning at time t, left unacknowledged until the AWS brakes; the horn sounds
+    // through a frame in between.
     void UnacknowledgedWarning(int32_t t, float speed) {
         Frame(t, speed);
-        Beacon(44001, 0);
-        Frame(t + 3000, speed);
-        ASSERT_EQ(out.brake, kEmergency);
+        Beacon(kBeaconAwsWarning);
+        ASSERT_EQ(SoundAt(kHorn, t + 100, speed), kSoundLoop);
+        ASSERT_EQ(Frame(t + 3000, speed).brake, kEmergency);
+    }
+    // A restart in the same library, with the host's handle reports.
+    void Restart() {
+        api().Initialize(2);
+        Drive(0, 0);
     }
 };
 
-TEST_F(BrSafetyTest, WarningBrakesAtTheFirstFrameAfterTheDelay) {
-    Start(Config("system=1\n"));
-    Frame(1000, 80.0f);
-    Beacon(44001, 5);  // a warning magnet warns whatever the aspect
-    EXPECT_EQ(sound[kHorn], 0);
-    EXPECT_EQ(sound[kBell], -10000);
-    EXPECT_EQ(panel[kAwsLamp], 0);
-    Frame(2500, 80.0f);
-    Beacon(44001, 0);  // a second warning does not extend the period
-    Frame(3999, 80.0f);
-    EXPECT_EQ(out.brake, 0);
-    Frame(4000, 80.0f);
-    EXPECT_EQ(out.brake, kEmergency);
-    EXPECT_EQ(sound[kHorn], 0);
+// What one magnet or loop does in each mode: the horn and bell it leaves, and whether the
+// train is braking a little later (AWS after its 3 s, TPWS at once).
+TEST_F(BrSafetyTest, EachModeAnswersItsOwnBeacons) {
+    struct Row {
+        const char* system;
+        int32_t type, signal, optional;
+        float speed;
+        int32_t horn, bell;
+        bool brakes;
+    } rows[] = {
+        {"1", kBeaconAwsWarning, 5, 0, 80.0f, kSoundLoop, kSoundStop, true},  // warns whatever the aspect
+        {"1", kBeaconAwsClear, 4, 0, 30.0f, kSoundLoop, kSoundStop, true},    // at the minimum speed: a warning
+        {"1", kBeaconAwsClear, 4, 0, 30.5f, kSoundStop, kSoundOnce, false},   // above it: clear
+        {"1", kBeaconAwsClear, 3, 0, 80.0f, kSoundLoop, kSoundStop, true},    // a restrictive aspect warns
+        {"1", kBeaconAwsWarning, 0, 0, -10.0f, kSoundStop, kSoundStop, false},  // reversing: ignored
+        {"1", kBeaconTpwsTrainStop, 0, 0, 30.0f, kSoundStop, kSoundStop, false},  // AWS alone: no TPWS
+        {"0", kBeaconAwsWarning, 0, 0, 80.0f, kSoundStop, kSoundStop, false},
+        {"0", kBeaconTpwsTrainStop, 0, 0, 80.0f, kSoundStop, kSoundStop, false},
+        {"2", kBeaconAwsClear, 4, 0, 30.5f, kSoundStop, kSoundOnce, false},
+        {"2", kBeaconTpwsSignal, 1, 40, 100.0f, kSoundStop, kSoundStop, false},  // signal off: not armed
+        {"2", kBeaconTpwsSignal, 0, 40, 40.0f, kSoundStop, kSoundStop, false},   // exactly the set speed
+        {"2", kBeaconTpwsSignal, 0, 40, 40.5f, kSoundStop, kSoundStop, true},
+        {"2", kBeaconTpwsRestriction, 5, 40, 40.0f, kSoundStop, kSoundStop, false},
+        {"2", kBeaconTpwsRestriction, 5, 40, 40.5f, kSoundStop, kSoundStop, true},  // whatever the aspect
+        {"2", kBeaconTpwsTrainStop, 1, 0, 30.0f, kSoundStop, kSoundStop, false},
+        {"2", kBeaconTpwsTrainStop, 0, 0, 0.0f, kSoundStop, kSoundStop, true},  // even at a stand
+        {"2", kBeaconTpwsTrainStop, 0, 0, -10.0f, kSoundStop, kSoundStop, false},
+        {"3", kBeaconAwsWarning, 0, 0, 100.0f, kSoundStop, kSoundStop, false},
+        {"3", kBeaconTpwsSignal, 0, 10, 100.0f, kSoundStop, kSoundStop, false},
+        {"3", kBeaconTpwsRestriction, 0, 10, 100.0f, kSoundStop, kSoundStop, false},
+        {"3", kBeaconTpwsTrainStop, 1, 0, 100.0f, kSoundStop, kSoundStop, false},
+        {"3", kBeaconTpwsTrainStop, 0, 0, 100.0f, kSoundStop, kSoundStop, true},
+        {"4", kBeaconTpwsTrainStop, 0, 0, 100.0f, kSoundStop, kSoundStop, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << "system " << row.system << " beacon " << row.type << " signal "
+                                          << row.signal << " at " << row.speed);
+        Start(Config("awsminspeed=30\nsystem=" + std::string(row.system) + "\n"));
+        Frame(1000, row.speed);
+        Beacon(row.type, row.signal, row.optional);
+        EXPECT_THAT(Sound({kHorn, kBell}), ElementsAre(row.horn, row.bell));
+        EXPECT_EQ(Frame(4000, row.speed).brake, row.brakes ? kEmergency : 0);
+    }
 }
 
-TEST_F(BrSafetyTest, ClearMagnetNeedsSpeedAboveTheMinimumAndTheKeyAcknowledges) {
-    Start(Config("system=1\nawsminspeed=30\n"));
-    Frame(1000, 30.0f);
-    Beacon(44000, 4);  // at the minimum speed: a warning
-    EXPECT_EQ(sound[kHorn], 0);
-    Frame(1100, 30.5f);
-    Beacon(44000, 4);  // above it: clear, and the pending warning is cancelled
-    EXPECT_EQ(sound[kHorn], -10000);
-    EXPECT_EQ(sound[kBell], 1);
-    Frame(1200, 30.5f);
-    Beacon(44000, 3);  // a restrictive aspect warns at any speed
-    EXPECT_EQ(sound[kHorn], 0);
-    EXPECT_EQ(sound[kBell], -10000);
-    Frame(4199, 30.5f);
+TEST_F(BrSafetyTest, WarningMustBeAcknowledgedWithinTheDelay) {
+    Start(Config("system=1\nawsindicatorappear=1\n"));
+    Frame(1000, 80.0f);
+    Beacon(kBeaconAwsWarning);
+    EXPECT_EQ(panel[kAwsLamp], 1);  // shown from the start of the warning
+    Frame(2500, 80.0f);
+    Beacon(kBeaconAwsWarning);  // a second warning does not extend the period
+    EXPECT_EQ(Frame(3999, 80.0f).brake, 0);
+    EXPECT_EQ(Frame(4000, 80.0f).brake, kEmergency);
+
+    Restart();
+    Frame(10000, 80.0f);
+    Beacon(kBeaconAwsWarning);
+    Frame(12999, 80.0f);
     api().KeyDown(kAckKey);
-    EXPECT_EQ(panel[kAwsButton], 1);
-    EXPECT_EQ(panel[kAwsLamp], 1);
-    EXPECT_EQ(sound[kHorn], -10000);
+    EXPECT_THAT(Panel({kAwsButton, kAwsLamp}), ElementsAre(1, 1));
+    EXPECT_EQ(sound[kHorn], kSoundStop);
     api().KeyUp(kAckKey);
     EXPECT_EQ(panel[kAwsButton], 0);
-    Frame(10000, 30.5f);
-    EXPECT_EQ(out.brake, 0);
-    EXPECT_EQ(panel[kAwsLamp], 1);
-}
-
-TEST_F(BrSafetyTest, BrakeCancelRuleZeroReleasesOnlyAtAStand) {
-    Start(Config("system=1\nawsindicatorappear=1\n"));
-    UnacknowledgedWarning(1000, 80.0f);
-    // A clear magnet cannot undo the brake: nothing is written.
-    panel[kAwsLamp] = 7;
-    sound[kHorn] = 7;
-    sound[kBell] = 7;
-    Beacon(44000, 5);
-    EXPECT_EQ(panel[kAwsLamp], 7);
-    EXPECT_EQ(sound[kHorn], 7);
-    EXPECT_EQ(sound[kBell], 7);
-    // A warning magnet rewrites the warning only: still braking, no new period.
-    Beacon(44001, 0);
-    EXPECT_EQ(panel[kAwsLamp], 1);
-    EXPECT_EQ(sound[kHorn], 0);
-    EXPECT_EQ(sound[kBell], -10000);
-    Key(kAckKey);
-    Frame(4100, 40.0f);
-    EXPECT_EQ(out.brake, kEmergency);
-    Frame(9000, 0.0f);
-    Key(kAckKey);
+    EXPECT_EQ(Frame(20000, 80.0f).brake, 0);
+    Beacon(kBeaconAwsClear, 4);  // a clear magnet puts the lamp out
     EXPECT_EQ(panel[kAwsLamp], 0);
-    EXPECT_EQ(sound[kHorn], -10000);
-    Frame(9100, 0.0f);
-    EXPECT_EQ(out.brake, 0);
-    Frame(20000, 0.0f);
-    EXPECT_EQ(out.brake, 0);
-    // The one demand was withdrawn once: a second press changes nothing and the next
-    // unacknowledged warning brakes again.
-    Key(kAckKey);
-    UnacknowledgedWarning(30000, 50.0f);
 }
 
-TEST_F(BrSafetyTest, BrakeCancelRuleOneReleasesAtTheNextStandAndStopsTheHorn) {
-    Start(Config("system=1\nawsbrakecancel=1\n"));
-    UnacknowledgedWarning(1000, 80.0f);
-    Key(kAckKey);      // armed while moving
-    Beacon(44000, 5);  // a clear magnet keeps the armed release
-    Frame(4100, 40.0f);
-    EXPECT_EQ(out.brake, kEmergency);
-    EXPECT_EQ(sound[kHorn], 0);
-    Frame(8000, 0.0f);
-    EXPECT_EQ(out.brake, 0);
-    EXPECT_EQ(panel[kAwsLamp], 0);
-    EXPECT_EQ(sound[kHorn], -10000);
-
-    UnacknowledgedWarning(20000, 50.0f);
-    Frame(25000, 0.0f);
-    Key(kAckKey);  // at a stand: nothing at the press, released in the next frame
-    EXPECT_EQ(sound[kHorn], 0);
-    Frame(25016, 0.0f);
-    EXPECT_EQ(out.brake, 0);
-    EXPECT_EQ(sound[kHorn], -10000);
+// The acknowledge key at speed and at a stand under each release rule; the brake must come
+// off exactly once, so a second press does nothing and the next warning brakes again.
+TEST_F(BrSafetyTest, BrakeReleaseFollowsTheCancelRule) {
+    struct Row {
+        const char* cancel;
+        int brakeAfterPressAtSpeed;  // the frame after a press at 40 km/h
+        int brakeAtFirstStand;       // the first frame at a stand, before any press there
+    } rows[] = {{"0", kEmergency, kEmergency}, {"1", kEmergency, 0}, {"2", 0, 0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.cancel);
+        Start(Config("system=1\nawsindicatorappear=1\nawsbrakecancel=" + std::string(row.cancel) + "\n"));
+        UnacknowledgedWarning(1000, 80.0f);
+        // While braking, a clear magnet changes nothing; a warning magnet rewrites the
+        // warning without a new period.
+        panel[kAwsLamp] = sound[kHorn] = sound[kBell] = 7;
+        Beacon(kBeaconAwsClear, 5);
+        EXPECT_THAT(Sound({kHorn, kBell}), ElementsAre(7, 7));
+        EXPECT_EQ(panel[kAwsLamp], 7);
+        Beacon(kBeaconAwsWarning);
+        EXPECT_THAT(Sound({kHorn, kBell}), ElementsAre(kSoundLoop, kSoundStop));
+        // Other notch numbers reported meanwhile must not change the notch released.
+        api().SetVehicleSpec(ATS_VEHICLESPEC{6, 5, 0, 0, 1});
+        Key(kAckKey);
+        api().SetVehicleSpec(ATS_VEHICLESPEC{kFullService, kTopNotch, 0, 0, 1});
+        EXPECT_EQ(Frame(4100, 40.0f).brake, row.brakeAfterPressAtSpeed);
+        EXPECT_EQ(Frame(9000, 0.0f).brake, row.brakeAtFirstStand);
+        Key(kAckKey);
+        EXPECT_EQ(Frame(9100, 0.0f).brake, 0);
+        // Every release stops the horn and puts the lamp out.
+        EXPECT_EQ(sound[kHorn], kSoundStop);
+        EXPECT_EQ(panel[kAwsLamp], 0);
+        Key(kAckKey);
+        UnacknowledgedWarning(30000, 0.0f);  // a release done is not done again at the next stand
+    }
 }
 
-TEST_F(BrSafetyTest, BrakeCancelOtherRulesReleaseAtOnceTheNotchPlaced) {
-    Start(Config("system=1\nawsbrakecancel=2\n"));
-    UnacknowledgedWarning(1000, 80.0f);
-    // The host reports other notch numbers without starting again.
-    api().SetVehicleSpec(ATS_VEHICLESPEC{6, 5, 0, 0, 1});
-    Key(kAckKey);
-    EXPECT_EQ(sound[kHorn], -10000);
-    Frame(4100, 80.0f);
-    EXPECT_EQ(out.brake, 0);
-}
-
-TEST_F(BrSafetyTest, RestartStartsAfreshWhateverTheClockReads) {
-    Start(Config("system=2\n"));
-    UnacknowledgedWarning(1000, 80.0f);
-    Beacon(44003, 0);
-    api().Initialize(2);
-    api().SetBrake(0);
-    Frame(5000, 80.0f);
-    EXPECT_EQ(out.brake, 0);
-    EXPECT_EQ(sound[kHorn], -10000);
-    UnacknowledgedWarning(6000, 80.0f);
-    Beacon(44003, 0);  // tripping again adds a second demand
-    Frame(9100, 0.0f);
-    Key(kAckKey);
-    Frame(9200, 0.0f);
-    EXPECT_EQ(out.brake, kEmergency);
-
-    // A clock that runs through -1 and -2 ms: a warning or an override started there is
-    // neither lost nor mistaken for the braking state.
-    api().Initialize(2);
-    Frame(-1, 30.0f);
-    Key(kOverrideKey);
-    Beacon(44003, 0);  // passed under the override
-    Frame(100, 30.0f);
-    EXPECT_EQ(out.brake, 0);
-
-    api().Initialize(2);
-    Frame(-1, 80.0f);
-    Beacon(44001, 0);
-    Frame(2995, 80.0f);
-    EXPECT_EQ(out.brake, 0);
-    Frame(2999, 80.0f);
-    EXPECT_EQ(out.brake, kEmergency);
-
-    api().Initialize(2);
-    Frame(-2, 80.0f);
-    Beacon(44001, 0);
-    Frame(2998, 80.0f);
-    EXPECT_EQ(out.brake, kEmergency);
-    Frame(9000, 0.0f);
-    Key(kAckKey);
-    Frame(9100, 0.0f);
-    EXPECT_EQ(out.brake, 0);
-}
-
-TEST_F(BrSafetyTest, TrainStopModeIgnoresAwsAndSensorsAndEverythingBackwards) {
-    Start(Config("system=3\n"));
-    Frame(1000, -10.0f);
-    Beacon(44003, 0);
-    Frame(1100, -10.0f);
-    EXPECT_EQ(out.brake, 0);
-    Frame(1200, 100.0f);
-    Beacon(44001, 0);
-    Beacon(44002, 0, 10);
-    Beacon(44004, 0, 10);
-    EXPECT_EQ(sound[kHorn], -10000);
-    Frame(5000, 100.0f);
-    EXPECT_EQ(out.brake, 0);
-    Beacon(44003, 0);
-    Frame(5100, 100.0f);
-    EXPECT_EQ(out.brake, kEmergency);
-}
-
-TEST_F(BrSafetyTest, ModeZeroIgnoresBeaconsButNotTheButton) {
-    Start(Config("system=0\n"));
-    Frame(1000, 80.0f);
-    Beacon(44001, 0);
-    Beacon(44003, 0);
-    EXPECT_EQ(sound[kHorn], -10000);
-    EXPECT_EQ(sound[kTpwsAlarm], -10000);
-    api().KeyDown(kAckKey);
-    EXPECT_EQ(panel[kAwsButton], 1);
-}
-
-TEST_F(BrSafetyTest, FullStartupTestRunsOnceFromReverserToAcknowledgement) {
-    Start(Config("system=2\nstartuptest=2\n"));
-    Frame(1000);
-    EXPECT_EQ(sound[kHorn], -10000);
-    api().SetReverser(1);
-    EXPECT_EQ(sound[kHorn], 0);
-    EXPECT_EQ(panel[kTestLamp], 1);
-    Frame(1100);
-    EXPECT_EQ(panel[kTpwsLamp], 1);
-    EXPECT_EQ(panel[kOverrideLamp], 1);
-    Frame(1600);  // steady, not flashing
-    EXPECT_EQ(panel[kTpwsLamp], 1);
-    Key(kOverrideKey);  // refused while the test waits
-    Key(kAckKey);
-    EXPECT_EQ(sound[kHorn], -10000);
-    EXPECT_EQ(sound[kBell], 1);
-    EXPECT_EQ(panel[kAwsLamp], 1);
-    EXPECT_EQ(panel[kTestLamp], 0);
-    Frame(2100);
-    EXPECT_EQ(panel[kTpwsLamp], 0);
-    EXPECT_EQ(panel[kOverrideLamp], 0);
-    api().SetReverser(0);
-    api().SetReverser(-1);
-    EXPECT_EQ(sound[kHorn], -10000);
-    Key(kOverrideKey);  // now taken
-    Frame(2200);
-    EXPECT_EQ(panel[kOverrideLamp], 1);
+TEST_F(BrSafetyTest, StartupTestRunsOnceFromReverserToAcknowledgement) {
+    struct Row {
+        const char* test;
+        int32_t hornAfterReverser, testLamp, tpwsLamps, bellAtAck;
+        bool overrideRefusedBefore;
+    } rows[] = {
+        {"2", kSoundLoop, 1, 1, kSoundOnce, true},  // with the lamp test
+        {"3", kSoundLoop, 0, 0, kSoundStop, true},  // above 2: the horn test alone
+        {"-1", kSoundStop, 0, 0, kSoundStop, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.test);
+        Start(Config("system=2\nstartuptest=" + std::string(row.test) + "\n"));
+        Frame(1000);
+        api().SetReverser(0);  // neutral is no move off
+        EXPECT_EQ(sound[kHorn], kSoundStop);
+        api().SetReverser(1);
+        EXPECT_EQ(sound[kHorn], row.hornAfterReverser);
+        EXPECT_EQ(panel[kTestLamp], row.testLamp);
+        Frame(1600);  // steady, not flashing
+        EXPECT_THAT(Panel({kTpwsLamp, kOverrideLamp}), ElementsAre(row.tpwsLamps, row.tpwsLamps));
+        Key(kOverrideKey);
+        Frame(1700);
+        EXPECT_EQ(panel[kOverrideLamp], row.overrideRefusedBefore ? row.tpwsLamps : 1);
+        if (!row.overrideRefusedBefore) continue;
+        Key(kAckKey);
+        EXPECT_THAT(Sound({kHorn, kBell}), ElementsAre(kSoundStop, row.bellAtAck));
+        EXPECT_THAT(Panel({kAwsLamp, kTestLamp}), ElementsAre(1, 0));
+        Frame(2100);
+        EXPECT_THAT(Panel({kTpwsLamp, kOverrideLamp}), ElementsAre(0, 0));
+        api().SetReverser(-1);  // only the first move off starts the test
+        EXPECT_EQ(sound[kHorn], kSoundStop);
+        Key(kOverrideKey);  // now taken
+        EXPECT_EQ(PanelAt(kOverrideLamp, 2200), 1);
+    }
 }
 
 TEST_F(BrSafetyTest, StartupTestAcknowledgementLeavesAPendingWarning) {
-    Start(Config("system=1\nstartuptest=3\n"));  // above 2: the horn test alone
+    Start(Config("system=1\nstartuptest=1\n"));
     Frame(1000, 20.0f);
-    api().SetReverser(0);  // neutral is no move off
-    EXPECT_EQ(sound[kHorn], -10000);
     api().SetReverser(1);
-    EXPECT_EQ(sound[kHorn], 0);
-    EXPECT_EQ(panel[kTestLamp], 0);
-    Beacon(44001, 0);
+    Beacon(kBeaconAwsWarning);
     Key(kAckKey);  // completes the test only
-    EXPECT_EQ(sound[kHorn], -10000);
-    EXPECT_EQ(sound[kBell], -10000);  // no bell without the lamp test
-    Frame(3999, 20.0f);
-    EXPECT_EQ(out.brake, 0);
-    Frame(4000, 20.0f);
-    EXPECT_EQ(out.brake, kEmergency);
+    EXPECT_EQ(sound[kHorn], kSoundStop);
+    EXPECT_EQ(Frame(3999, 20.0f).brake, 0);
+    EXPECT_EQ(Frame(4000, 20.0f).brake, kEmergency);
 }
 
-TEST_F(BrSafetyTest, NegativeStartupTestRunsNoTestAndRefusesNothing) {
-    Start(Config("system=2\nstartuptest=-1\n"));
-    Frame(1000);
-    api().SetReverser(1);
-    EXPECT_EQ(sound[kHorn], -10000);
-    Key(kOverrideKey);
-    Frame(1100);
-    EXPECT_EQ(panel[kOverrideLamp], 1);
-}
-
-TEST_F(BrSafetyTest, SensorsTripAboveTheirSpeedAndTrainStopsAtDanger) {
+TEST_F(BrSafetyTest, TripFlashesTheLampAndHoldsOneDemand) {
     Start(Config("system=2\ntpwsbrakecancel=2\n"));
-    Frame(1000, 100.0f);
-    Beacon(44002, 1, 40);  // signal off: sensor not armed
-    Frame(1100, 40.0f);
-    Beacon(44002, 0, 40);  // exactly the set speed: no trip
-    Beacon(44003, 1);      // train stop off
-    Frame(1200, 40.0f);
-    EXPECT_EQ(out.brake, 0);
-    EXPECT_EQ(sound[kTpwsAlarm], -10000);
-    Frame(1300, 40.5f);
-    Beacon(44002, 0, 40);
-    EXPECT_EQ(sound[kTpwsAlarm], 0);
-    Frame(1400, 40.5f);
-    EXPECT_EQ(out.brake, kEmergency);
+    Frame(1000, 40.5f);
+    Beacon(kBeaconTpwsSignal, 0, 40);
+    EXPECT_EQ(sound[kTpwsAlarm], kSoundLoop);
+    EXPECT_EQ(Frame(1400, 40.5f).brake, kEmergency);
     EXPECT_EQ(panel[kTpwsLamp], 1);
-    Frame(1800, 40.5f);  // flashing from the trip with a 500 ms period
-    EXPECT_EQ(panel[kTpwsLamp], 0);
+    EXPECT_EQ(PanelAt(kTpwsLamp, 1800, 40.5f), 0);  // flashing from the trip with a 500 ms period
     // Further beacons while tripped add no second demand: one reset releases.
-    Beacon(44003, 0);
-    Beacon(44004, 3, 10);
+    Beacon(kBeaconTpwsTrainStop);
+    Beacon(kBeaconTpwsRestriction, 3, 10);
     Key(kResetKey);
-    EXPECT_EQ(sound[kTpwsAlarm], -10000);
-    Frame(1900, 40.5f);
-    EXPECT_EQ(out.brake, 0);
+    EXPECT_EQ(sound[kTpwsAlarm], kSoundStop);
+    EXPECT_EQ(Frame(1900, 40.5f).brake, 0);
     EXPECT_EQ(panel[kTpwsLamp], 0);
-
-    Beacon(44004, 5, 40);  // a restriction sensor trips whatever the aspect
-    Frame(2000, 40.5f);
-    EXPECT_EQ(out.brake, kEmergency);
-    Key(kResetKey);
-    Frame(2100, 0.0f);
-    Beacon(44003, 0);  // a train stop at danger trips at a stand
-    Frame(2200, 0.0f);
-    EXPECT_EQ(out.brake, kEmergency);
 }
 
-TEST_F(BrSafetyTest, ResetRuleZeroWaitsForTheStopDelayFromTheStand) {
-    Start(Config("system=2\n"));
-    Frame(1000, 60.0f);
-    Beacon(44003, 0);
-    Key(kResetKey);  // moving: the lamp turns steady, the alarm goes on
-    Frame(1600, 30.0f);
-    EXPECT_EQ(panel[kTpwsLamp], 1);
-    EXPECT_EQ(sound[kTpwsAlarm], 0);
-    Frame(5000, 0.0f);  // the first frame at a stand
-    Frame(5100, 2.0f);  // moving off and stopping again does not restart the delay
-    Frame(64999, 0.0f);
-    Key(kResetKey);
-    Frame(64999, 0.0f);
-    EXPECT_EQ(out.brake, kEmergency);
-    Frame(65000, 0.0f);
-    Key(kResetKey);
-    EXPECT_EQ(sound[kTpwsAlarm], -10000);
-    Frame(65100, 0.0f);
-    EXPECT_EQ(out.brake, 0);
-    EXPECT_EQ(panel[kTpwsLamp], 0);
-
+// Reset under rule 0 (wait at a stand) and rule 1 (an armed release), from the first stand.
+TEST_F(BrSafetyTest, ResetWaitsForTheStopDelayFromTheFirstStand) {
+    for (const char* cancel : {"0", "1"}) {
+        SCOPED_TRACE(cancel);
+        const bool armed = std::string(cancel) == "1";
+        Start(Config("system=2\ntpwsbrakecancel=" + std::string(cancel) + "\n"));
+        Frame(1000, 60.0f);
+        Beacon(kBeaconTpwsTrainStop);
+        Key(kResetKey);  // moving: the lamp turns steady
+        EXPECT_EQ(PanelAt(kTpwsLamp, 1600, 30.0f), 1);
+        EXPECT_EQ(sound[kTpwsAlarm], armed ? kSoundStop : kSoundLoop);
+        Frame(5000, 0.0f);  // the first frame at a stand
+        Frame(5100, 2.0f);  // moving off and stopping again does not restart the delay
+        Frame(64999, 0.0f);
+        Key(kResetKey);
+        EXPECT_EQ(Frame(64999, 0.0f).brake, kEmergency);
+        Frame(65000, 0.0f);
+        if (!armed) Key(kResetKey);
+        EXPECT_EQ(sound[kTpwsAlarm], kSoundStop);
+        EXPECT_EQ(Frame(65100, 0.0f).brake, 0);
+        EXPECT_EQ(panel[kTpwsLamp], 0);
+    }
     // Tripped and reset at a stand before a frame recorded it: the delay starts at the press.
+    Start(Config("system=2\n"));
     Frame(100000, 0.0f);
-    Beacon(44003, 0);
+    Beacon(kBeaconTpwsTrainStop);
     Key(kResetKey);
     Frame(159999, 0.0f);
     Key(kResetKey);
-    Frame(159999, 0.0f);
-    EXPECT_EQ(out.brake, kEmergency);
+    EXPECT_EQ(Frame(159999, 0.0f).brake, kEmergency);
     Frame(160000, 0.0f);
     Key(kResetKey);
-    Frame(160100, 0.0f);
-    EXPECT_EQ(out.brake, 0);
+    EXPECT_EQ(Frame(160100, 0.0f).brake, 0);
 }
 
-TEST_F(BrSafetyTest, ResetRuleOneArmsAReleaseAfterTheStopDelay) {
-    Start(Config("system=2\ntpwsbrakecancel=1\ntpwsstopdelay=10\n"));
-    Frame(1000, 60.0f);
-    Beacon(44003, 0);
-    Key(kResetKey);
-    EXPECT_EQ(sound[kTpwsAlarm], -10000);
-    Frame(1600, 30.0f);
-    EXPECT_EQ(panel[kTpwsLamp], 1);
-    Frame(3000, 0.0f);
-    Frame(12999, 0.0f);
-    EXPECT_EQ(out.brake, kEmergency);
-    Frame(13000, 0.0f);
-    EXPECT_EQ(out.brake, 0);
-    Frame(13100, 0.0f);  // the lamps are drawn before the release in a frame
-    EXPECT_EQ(panel[kTpwsLamp], 0);
-}
-
-TEST_F(BrSafetyTest, OverrideLetsOneTrainStopPass) {
-    Start(Config("system=2\n"));
+TEST_F(BrSafetyTest, OverrideLetsOneTrainStopPassAndLapses) {
+    Start(Config("system=2\ntpwsoverridelifetime=5\n"));
     Frame(1000, 30.0f);
     Key(kOverrideKey);
-    Frame(1100, 30.0f);
-    EXPECT_EQ(panel[kOverrideLamp], 1);
-    Frame(1500, 30.0f);
-    EXPECT_EQ(panel[kOverrideLamp], 0);  // flashing
-    Beacon(44004, 0, 10);                // sensors are ignored while it runs
-    Beacon(44002, 0, 10);
-    Beacon(44003, 0);  // passed without a trip, and the override ends
-    Frame(1700, 30.0f);
-    EXPECT_EQ(out.brake, 0);
-    Frame(2300, 30.0f);
-    EXPECT_EQ(panel[kOverrideLamp], 0);
-    Beacon(44003, 0);
-    Frame(2400, 30.0f);
-    EXPECT_EQ(out.brake, kEmergency);
+    EXPECT_EQ(PanelAt(kOverrideLamp, 1100, 30.0f), 1);
+    EXPECT_EQ(PanelAt(kOverrideLamp, 1500, 30.0f), 0);  // flashing
+    Beacon(kBeaconTpwsRestriction, 0, 10);  // sensors are ignored while it runs
+    Beacon(kBeaconTpwsSignal, 0, 10);
+    Beacon(kBeaconTpwsTrainStop);  // passed without a trip, and the override ends
+    EXPECT_EQ(Frame(1700, 30.0f).brake, 0);
+    EXPECT_EQ(PanelAt(kOverrideLamp, 2300, 30.0f), 0);
+    Beacon(kBeaconTpwsTrainStop);
+    EXPECT_EQ(Frame(2400, 30.0f).brake, kEmergency);
     Key(kOverrideKey);  // refused while tripped
-    Frame(2500, 30.0f);
-    EXPECT_EQ(panel[kOverrideLamp], 0);
-}
+    EXPECT_EQ(PanelAt(kOverrideLamp, 2500, 30.0f), 0);
 
-TEST_F(BrSafetyTest, OverrideSwitchesOffByKeyAndLapsesAfterItsLifetime) {
-    Start(Config("system=3\ntpwsoverridelifetime=5\ntpwsbrakecancel=2\n"));
-    Frame(1000, 30.0f);
-    Key(kOverrideKey);
-    Key(kOverrideKey);
-    Frame(1100, 30.0f);
-    EXPECT_EQ(panel[kOverrideLamp], 0);
-    Beacon(44003, 0);
-    Frame(1200, 30.0f);
-    EXPECT_EQ(out.brake, kEmergency);
-    Key(kResetKey);
-    Frame(1300, 30.0f);
-    ASSERT_EQ(out.brake, 0);
-    Key(kOverrideKey);
-    Frame(6299, 30.0f);
-    Frame(6300, 30.0f);
-    Frame(6400, 30.0f);  // a running override would be lit again here
-    EXPECT_EQ(panel[kOverrideLamp], 0);
-    Beacon(44003, 0);
-    Frame(6500, 30.0f);
-    EXPECT_EQ(out.brake, kEmergency);
+    // The key switches a running override off; one not used lapses after its lifetime.
+    Restart();
+    for (int32_t lapse : {0, 5000}) {
+        Frame(10000, 30.0f);
+        Key(kOverrideKey);
+        if (lapse == 0) Key(kOverrideKey);
+        Frame(10000 + lapse, 30.0f);
+        EXPECT_EQ(PanelAt(kOverrideLamp, 10100 + lapse, 30.0f), 0);
+        Beacon(kBeaconTpwsTrainStop);
+        EXPECT_EQ(Frame(10200 + lapse, 30.0f).brake, kEmergency);
+        Restart();
+    }
 }
 
 TEST_F(BrSafetyTest, DefaultKeysAcknowledgeAndResetTogether) {
     Start("system=2\ntpwsbrakecancel=2\n");  // both default to key 0
     Frame(1000, 80.0f);
-    Beacon(44001, 0);
-    Beacon(44003, 0);
-    Frame(1100, 80.0f);
-    EXPECT_EQ(out.brake, kEmergency);
+    Beacon(kBeaconAwsWarning);
+    Beacon(kBeaconTpwsTrainStop);
+    EXPECT_EQ(Frame(1100, 80.0f).brake, kEmergency);
     Key(0);
-    Frame(5000, 80.0f);
-    EXPECT_EQ(out.brake, 0);
+    EXPECT_EQ(Frame(5000, 80.0f).brake, 0);
+}
+
+TEST_F(BrSafetyTest, RestartStartsAfreshWhateverTheClockReads) {
+    Start(Config("system=2\nawsbrakecancel=1\n"));
+    UnacknowledgedWarning(1000, 80.0f);
+    Key(kAckKey);  // a release armed before the restart is forgotten with the brake
+    Beacon(kBeaconTpwsTrainStop);
+    Restart();
+    EXPECT_EQ(Frame(5000, 80.0f).brake, 0);
+    EXPECT_EQ(sound[kHorn], kSoundStop);
+    Beacon(kBeaconAwsWarning);
+    EXPECT_EQ(SoundAt(kHorn, 5100, 0.0f), kSoundLoop);
+    EXPECT_EQ(Frame(8000, 0.0f).brake, kEmergency);
+
+    // A clock that runs through -1 and -2 ms: a warning or an override started there is
+    // neither lost nor mistaken for the braking state.
+    Restart();
+    Frame(-1, 30.0f);
+    Key(kOverrideKey);
+    Beacon(kBeaconTpwsTrainStop);  // passed under the override
+    EXPECT_EQ(Frame(100, 30.0f).brake, 0);
+    for (int32_t start : {-1, -2}) {
+        Restart();
+        Frame(start, 80.0f);
+        Beacon(kBeaconAwsWarning);
+        EXPECT_EQ(Frame(2995, 80.0f).brake, 0);
+        EXPECT_EQ(Frame(2999, 80.0f).brake, kEmergency);
+        Frame(9000, 0.0f);
+        Key(kAckKey);
+        EXPECT_EQ(Frame(9100, 0.0f).brake, 0);
+    }
+}
+
+TEST_F(BrSafetyTest, AcknowledgeButtonFollowsTheKeyWhateverTheMode) {
+    Start(Config("system=0\n"));
+    Frame(100);
+    api().KeyDown(kAckKey);
+    EXPECT_EQ(panel[kAwsButton], 1);
+    api().KeyUp(kAckKey);
+    EXPECT_EQ(panel[kAwsButton], 0);
 }
 
 }  // namespace

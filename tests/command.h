@@ -1,33 +1,25 @@
 // Runs one of our programs as an author would and captures what it prints.
 #pragma once
 
-#if !defined(_WIN32)
-#include <sys/wait.h>
-#endif
-
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 
-// The command's standard output in out; its exit status, or -1 when it did not exit normally.
-inline int RunCommand(const std::string& command, std::string& out) {
-    out.clear();
 #if defined(_WIN32)
-    FILE* pipe = ::_popen(command.c_str(), "r");
+#define WIFEXITED(status) true
+#define WEXITSTATUS(status) (status)
+inline constexpr const char* kChangeFolder = "cd /d ";  // the drive too
+inline constexpr const char* kIsAFolder = "Permission denied";  // the system's reason for a folder read as a file
 #else
-    FILE* pipe = ::popen(command.c_str(), "r");
+#include <sys/wait.h>
+inline constexpr const char* kChangeFolder = "cd ";
+inline constexpr const char* kIsAFolder = "Is a directory";
 #endif
-    if (pipe == nullptr) return -1;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-#if defined(_WIN32)
-    return ::_pclose(pipe);
-#else
-    const int status = ::pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
-}
 
 inline std::string ReadWhole(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -36,4 +28,34 @@ inline std::string ReadWhole(const std::string& path) {
     return text.str();
 }
 
-inline std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+// A path as one word for the shell that runs the command.
+inline std::string Quoted(const std::string& path) {
+#if defined(_WIN32)
+    std::string native = path;  // cmd.exe reads a leading '/' as a switch
+    std::replace(native.begin(), native.end(), '/', '\\');
+    return "\"" + native + "\"";
+#else
+    return "'" + path + "'";
+#endif
+}
+
+// A program of the build as a word the shell runs from any folder.
+inline std::string Program(const char* path) { return Quoted(std::filesystem::absolute(path).string()); }
+
+// The command's standard output in out, its standard error in err when asked for (line ends
+// as '\n'); its exit status, or -1 when it did not exit normally. Parentheses group the
+// command for either shell, so the redirections take all of it.
+inline int RunCommand(const std::string& command, std::string& out, std::string* err = nullptr) {
+    const std::string base =
+        (std::filesystem::temp_directory_path() / ("footplate-" + std::to_string(std::random_device{}()))).string();
+    const int status = std::system(("(" + command + ") >" + Quoted(base + ".out") +
+                                    (err != nullptr ? " 2>" + Quoted(base + ".err") : std::string()))
+                                       .c_str());
+    for (auto [path, text] : {std::pair{base + ".out", &out}, std::pair{base + ".err", err}}) {
+        if (text == nullptr) continue;
+        *text = ReadWhole(path);
+        text->erase(std::remove(text->begin(), text->end(), '\r'), text->end());  // Windows's line ends
+        std::remove(path.c_str());
+    }
+    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}

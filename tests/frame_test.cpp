@@ -6,9 +6,11 @@
 
 namespace {
 
+using ::testing::Each;
+
 class FrameTest : public PluginTest {};
 
-TEST_F(FrameTest, VersionAndReleasedStart) {
+TEST_F(FrameTest, VersionAndAReleasedStartWithoutAFile) {
     StartWithoutConfig(8, 5, 2);
     EXPECT_EQ(api().GetPluginVersion(), 131072);
     Frame(100);
@@ -16,6 +18,8 @@ TEST_F(FrameTest, VersionAndReleasedStart) {
     EXPECT_EQ(out.power, 0);
     EXPECT_EQ(out.reverser, 0);
     EXPECT_EQ(out.constantSpeed, 0);
+    api().SetReverser(-1);
+    EXPECT_THAT(panel, Each(0));  // nothing is configured
 }
 
 TEST_F(FrameTest, ReservesReachTheHostArraysOnlyWhenTheyChange) {
@@ -26,78 +30,49 @@ TEST_F(FrameTest, ReservesReachTheHostArraysOnlyWhenTheyChange) {
     Frame(100);
     EXPECT_EQ(panel[10], 1);
     EXPECT_EQ(panel[11], 0);
-    EXPECT_EQ(sound[11], -10000);
+    EXPECT_EQ(sound[11], kSoundStop);
 
     // Same arrays again: nothing is copied over what the host holds.
     panel[3] = 9;
-    sound[4] = 0;
+    sound[4] = kSoundLoop;
     Frame(200);
     EXPECT_EQ(panel[3], 9);
-    EXPECT_EQ(sound[4], 0);
+    EXPECT_EQ(sound[4], kSoundLoop);
 
-    // Writes now go to the host's array; a new array gets the reserve, not the old array.
+    // Writes now go to the host's array, also after a frame without arrays; a new array
+    // gets the reserve, not the old array.
+    api().Elapse(ATS_VEHICLESTATE{0.0, 12.5f, 250, 0, 0, 0, 0, 0, 0}, nullptr, nullptr);
     api().SetReverser(-1);
     EXPECT_EQ(panel[10], 2);
+    api().SetReverser(0);
+    EXPECT_EQ(panel[10], 0);
     int32_t other[kSlotCount] = {};
     int32_t otherSound[kSlotCount] = {};
-    ATS_VEHICLESTATE state{};
-    state.time = 300;
-    api().Elapse(state, other, otherSound);
+    api().Elapse(ATS_VEHICLESTATE{0.0, 0.0f, 300, 0, 0, 0, 0, 0, 0}, other, otherSound);
     EXPECT_EQ(other[10], 1);
-    EXPECT_EQ(otherSound[0], -10000);
+    EXPECT_EQ(otherSound[0], kSoundStop);
 
     // A restart overwrites the whole host arrays even when they are the same as before.
     Frame(400);
     panel[3] = 9;
-    sound[4] = 0;
+    sound[4] = kSoundLoop;
     api().Initialize(2);
     Frame(500);
     EXPECT_EQ(panel[3], 0);
-    EXPECT_EQ(sound[4], -10000);
+    EXPECT_EQ(sound[4], kSoundStop);
     EXPECT_EQ(panel[10], 1);  // the reserve keeps what was written into it
-}
-
-TEST_F(FrameTest, NullArraysKeepTheCurrentOnes) {
-    Start("reverserindex=10\n");
-    Frame(100);
-    ATS_VEHICLESTATE state{};
-    state.time = 200;
-    state.speed = 12.5f;
-    api().Elapse(state, nullptr, nullptr);
-    api().SetReverser(-1);
-    EXPECT_EQ(panel[10], 2);
-}
-
-TEST_F(FrameTest, ReverserSlotFollowsTheHandle) {
-    Start("reverserindex=10\n");
-    Frame(100);
-    api().SetReverser(-1);
-    EXPECT_EQ(panel[10], 2);
-    api().SetReverser(1);
-    EXPECT_EQ(panel[10], 1);
-    api().SetReverser(0);
-    EXPECT_EQ(panel[10], 0);
 }
 
 TEST_F(FrameTest, UnconfiguredAndOutOfRangeSlotsAreNotWritten) {
     Start("reverserindex=256\neffectivervrindex=-2\n");
     int32_t guarded[kSlotCount + 2];
     for (auto& v : guarded) v = 77;
-    ATS_VEHICLESTATE state{};
-    state.time = 100;
-    api().Elapse(state, guarded + 1, sound);
+    api().Elapse(ATS_VEHICLESTATE{0.0, 0.0f, 100, 0, 0, 0, 0, 0, 0}, guarded + 1, sound);
     api().SetReverser(1);
     api().SetReverser(-1);
     EXPECT_EQ(guarded[0], 77);
     EXPECT_EQ(guarded[kSlotCount + 1], 77);
     for (int i = 1; i <= kSlotCount; ++i) EXPECT_EQ(guarded[i], 0) << i;  // copied reserve, untouched since
-}
-
-TEST_F(FrameTest, WithoutAFileNothingIsConfigured) {
-    StartWithoutConfig();
-    Frame(200);
-    api().SetReverser(-1);
-    for (int i = 0; i < kSlotCount; ++i) EXPECT_EQ(panel[i], 0) << i;
 }
 
 TEST_F(FrameTest, EveryRestartRereadsTheFileBesideTheLibrary) {

@@ -14,19 +14,20 @@ std::string cfgOf(std::string path) {
 }
 
 TEST(LibraryName, ConfigurationPathFollowsTheLibraryName) {
-    EXPECT_EQ(cfgOf(R"(C:\Trains\Class 390\footplate.dll)"), R"(C:\Trains\Class 390\footplate.cfg)");
-    EXPECT_EQ(cfgOf(R"(C:\Trains\Class 390\class390.dll)"), R"(C:\Trains\Class 390\class390.cfg)");
-    // Only the last three characters change: the case of the name is kept.
-    EXPECT_EQ(cfgOf(R"(D:\BVE\PLUGIN.DLL)"), R"(D:\BVE\PLUGIN.cfg)");
-    // A dot in a folder name is not the extension.
-    EXPECT_EQ(cfgOf(R"(C:\v1.2\train\ats.dll)"), R"(C:\v1.2\train\ats.cfg)");
-    EXPECT_EQ(cfgOf("/home/driver/trains/footplate.so"), "/home/driver/trains/footplate.cfg");
-    // Too short to hold a name: no configuration at all.
-    EXPECT_EQ(cfgOf("ab"), "<none>");
-    EXPECT_EQ(cfgOf(""), "<none>");
-    // A path of any length.
-    const std::string deep = "/" + std::string(600, 'd');
-    EXPECT_EQ(cfgOf(deep + "/footplate.so"), deep + "/footplate.cfg");
+    const std::string deep = "/" + std::string(600, 'd');  // a path of any length
+    const struct {
+        std::string library, config;
+    } rows[] = {
+        {R"(C:\Trains\Class 390\class390.dll)", R"(C:\Trains\Class 390\class390.cfg)"},
+        {R"(D:\BVE\PLUGIN.DLL)", R"(D:\BVE\PLUGIN.cfg)"},  // only the last three characters change
+        {R"(C:\v1.2\train\ats.dll)", R"(C:\v1.2\train\ats.cfg)"},  // a dot in a folder is no extension
+        {R"(C:\v1.2\train\atsdll)", R"(C:\v1.2\train\atscfg)"},
+        {"/home/driver/trains/footplate.so", "/home/driver/trains/footplate.cfg"},
+        {deep + "/footplate.so", deep + "/footplate.cfg"},
+        {"ab", "<none>"},  // too short to hold a name: no configuration at all
+        {"", "<none>"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(cfgOf(row.library), row.config);
 }
 
 // Two renamed copies, each with its own configuration beside it: one cuts power while

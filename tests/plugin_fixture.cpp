@@ -45,8 +45,11 @@ void PluginTest::LoadPlugin(const std::string* config) {
     for (char& c : name) {
         if (c == '/') c = '_';
     }
+    // A test that loads several copies: the one before is disposed of as a host would.
+    if (plugin_ && loaded_) api().Dispose();
+    loaded_ = false;
     std::error_code ec;
-    if (!dir_.empty()) fs::remove_all(dir_, ec);  // a test that loads several copies
+    if (!dir_.empty()) fs::remove_all(dir_, ec);
     dir_ = FreshFolder(name);
     std::string error;
     const std::string path = StagePlugin(FOOTPLATE_LIBRARY, dir_, "fp_" + name, config, error);

@@ -5,7 +5,8 @@
 //   panel 2: Initialize calls
 //   panel 3: frames whose arrays differed from the frame before
 //   panel 4: the type of the last beacon, written between frames
-// A key press plays sound 5 once (1); the returned handles are the driver's.
+// A key press plays sound 5 once (1); a horn writes its type into sound 6, between frames;
+// the returned handles are the driver's.
 #include "plugin/atsplugin.h"
 
 namespace {
@@ -16,7 +17,7 @@ int32_t* lastPanel = nullptr;
 int32_t* lastSound = nullptr;
 bool playOnce = false;
 HandleOutput handles{0, 0, 0, 0};
-int32_t* current = nullptr;  // the host's panel, for writes between frames
+int32_t *current = nullptr, *currentSound = nullptr;  // the host's arrays, for writes between frames
 }  // namespace
 
 ATS_API(void) Load() {}
@@ -32,6 +33,7 @@ ATS_API(HandleOutput) Elapse(ATS_VEHICLESTATE, int32_t* panel, int32_t* sound) {
     lastPanel = panel;
     lastSound = sound;
     current = panel;
+    currentSound = sound;
     panel[0] = sound[5];
     panel[1] = reports;
     panel[2] = starts;
@@ -54,7 +56,9 @@ ATS_API(void) SetReverser(int32_t position) {
 }
 ATS_API(void) KeyDown(int32_t) { playOnce = true; }
 ATS_API(void) KeyUp(int32_t) {}
-ATS_API(void) HornBlow(int32_t) {}
+ATS_API(void) HornBlow(int32_t type) {
+    if (currentSound != nullptr) currentSound[6] = type;
+}
 ATS_API(void) DoorOpen() {}
 ATS_API(void) DoorClose() {}
 ATS_API(void) SetSignal(int32_t) {}

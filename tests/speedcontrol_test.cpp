@@ -1,5 +1,7 @@
 // The overspeed control through the host interface: thresholds on whole km/h, hysteresis
 // down to the safe speed, and evaluation only when the whole-number speed changes.
+#include <string>
+
 #include "plugin_fixture.h"
 
 namespace {
@@ -14,84 +16,70 @@ std::string Config(const std::string& extra) {
 class SpeedControlTest : public PluginTest {};
 
 TEST_F(SpeedControlTest, WarningAndBrakeHoldDownToTheSafeSpeed) {
+    // One frame per row, 100 ms apart: what the lamp, the alarm and the brake show after it.
+    struct Step {
+        float speed;
+        int32_t lamp, alarm, brake;
+    } walk[] = {
+        {79.0f, 0, kSoundStop, 0},
+        {80.0f, 1, kSoundLoop, 0},
+        {75.0f, 1, kSoundLoop, 0},  // below the warning speed, above the safe one: stays on
+        {89.9f, 1, kSoundLoop, 0},  // whole 89
+        {90.0f, 1, kSoundLoop, kFullService},
+        {71.0f, 1, kSoundLoop, kFullService},
+        {70.0f, 0, kSoundStop, 0},  // the safe speed ends both
+        {-85.0f, 1, kSoundLoop, 0},  // reversing counts by magnitude
+        {-90.5f, 1, kSoundLoop, kFullService},
+        {-70.0f, 0, kSoundStop, 0},
+    };
     Start(Config("warningspeed=80\noverspeed=90\nsafespeed=70\n"));
-    Frame(1000, 79.0f);
-    EXPECT_EQ(panel[kIndicator], 0);
-    EXPECT_EQ(sound[kAlarm], -10000);
-    Frame(1100, 80.0f);
-    EXPECT_EQ(panel[kIndicator], 1);
-    EXPECT_EQ(sound[kAlarm], 0);
-    Frame(1200, 75.0f);  // below the warning speed, above the safe one: stays on
-    EXPECT_EQ(panel[kIndicator], 1);
-    Frame(1250, 89.9f);  // whole 89
-    EXPECT_EQ(out.brake, 0);
-    Frame(1300, 90.0f);
-    EXPECT_EQ(out.brake, kFullService);
-    Frame(1500, 71.0f);
-    EXPECT_EQ(out.brake, kFullService);
-    EXPECT_EQ(panel[kIndicator], 1);
-    // The host reports other notch numbers: the notch placed is the one withdrawn.
+    int32_t t = 1000;
+    for (const Step& step : walk) {
+        SCOPED_TRACE(step.speed);
+        EXPECT_EQ(Frame(t += 100, step.speed).brake, step.brake);
+        EXPECT_EQ(panel[kIndicator], step.lamp);
+        EXPECT_EQ(sound[kAlarm], step.alarm);
+    }
+    // The host reports other notch numbers: the notch placed is the one withdrawn, and a
+    // driver's brake after the release is not disturbed.
+    EXPECT_EQ(Frame(t += 100, 95.0f).brake, kFullService);
     api().SetVehicleSpec(ATS_VEHICLESPEC{6, 5, 0, 0, 1});
-    Frame(1600, 70.0f);
-    EXPECT_EQ(out.brake, 0);
-    EXPECT_EQ(panel[kIndicator], 0);
-    EXPECT_EQ(sound[kAlarm], -10000);
-    // The next overspeed brakes again, and a driver's brake after the release is not disturbed.
-    Frame(1700, 95.0f);
-    EXPECT_EQ(out.brake, 6);
-    Frame(1800, 50.0f);
-    EXPECT_EQ(out.brake, 0);
+    EXPECT_EQ(Frame(t += 100, 50.0f).brake, 0);
+    EXPECT_EQ(Frame(t += 100, 95.0f).brake, 6);
+    Frame(t += 100, 50.0f);
     api().SetBrake(6);
-    Frame(1900, 40.0f);
-    EXPECT_EQ(out.brake, 6);
+    EXPECT_EQ(Frame(t += 100, 40.0f).brake, 6);
+    // A restart evaluates the speed afresh, even the whole speed it last saw: the brake of
+    // the six-notch vehicle comes back, the driver's went with the restart.
+    Frame(t += 100, 95.0f);
+    api().Initialize(2);
+    EXPECT_EQ(Frame(t += 100, 95.0f).brake, 6);
 }
 
 TEST_F(SpeedControlTest, EvaluatesOnlyWhenTheWholeSpeedChanges) {
     Start(Config(""));  // every evaluation at 1 km/h or more warns
     Frame(1000, 0.0f);
-    Frame(1100, 0.9f);  // still whole 0, as right after the start: not evaluated
-    EXPECT_EQ(sound[kAlarm], -10000);
-    Frame(1200, 1.0f);
-    EXPECT_EQ(panel[kIndicator], 1);
+    EXPECT_EQ(SoundAt(kAlarm, 1100, 0.9f), kSoundStop);  // still whole 0, as at the start: not evaluated
+    EXPECT_EQ(PanelAt(kIndicator, 1200, 1.0f), 1);
     panel[kIndicator] = 7;
-    Frame(1300, 1.8f);  // same whole speed: nothing written
-    EXPECT_EQ(panel[kIndicator], 7);
-    Frame(1400, 0.0f);
-    EXPECT_EQ(panel[kIndicator], 0);
-    EXPECT_EQ(sound[kAlarm], -10000);
+    EXPECT_EQ(PanelAt(kIndicator, 1300, 1.8f), 7);  // same whole speed: nothing written
+    EXPECT_EQ(PanelAt(kIndicator, 1400, 0.0f), 0);
+    EXPECT_EQ(sound[kAlarm], kSoundStop);
 }
 
-TEST_F(SpeedControlTest, ReversingCountsByMagnitude) {
-    Start(Config("warningspeed=20\noverspeed=30\nsafespeed=10\n"));
-    Frame(1000, -25.0f);
-    EXPECT_EQ(panel[kIndicator], 1);
-    EXPECT_EQ(out.brake, 0);
-    Frame(1100, -30.5f);
-    EXPECT_EQ(out.brake, kFullService);
-    Frame(1200, -10.0f);
-    EXPECT_EQ(out.brake, 0);
-}
-
-TEST_F(SpeedControlTest, OverlappingWarningAndSafeSpeedsLeaveTheWarningOff) {
+TEST_F(SpeedControlTest, OverlappingOrSwitchedOffSettings) {
     // A warning speed at or below the safe speed is switched on and off in one evaluation.
     Start(Config("warningspeed=50\noverspeed=100\nsafespeed=60\n"));
-    Frame(1000, 55.0f);
-    EXPECT_EQ(panel[kIndicator], 0);
-    EXPECT_EQ(sound[kAlarm], -10000);
-    Frame(1100, 61.0f);
-    EXPECT_EQ(panel[kIndicator], 1);
-    Frame(1200, 100.0f);
-    EXPECT_EQ(out.brake, kFullService);
-    Frame(1300, 60.0f);
-    EXPECT_EQ(out.brake, 0);
-}
+    EXPECT_EQ(PanelAt(kIndicator, 1000, 55.0f), 0);
+    EXPECT_EQ(sound[kAlarm], kSoundStop);
+    EXPECT_EQ(PanelAt(kIndicator, 1100, 61.0f), 1);
+    EXPECT_EQ(Frame(1200, 100.0f).brake, kFullService);
+    EXPECT_EQ(Frame(1300, 60.0f).brake, 0);
 
-TEST_F(SpeedControlTest, SwitchedOffControlDoesNothing) {
     Start("overspeedindicator=30\noverspeedalarm=6\noverspeed=10\n");
-    Frame(1000, 100.0f);
-    EXPECT_EQ(out.brake, 0);
+    EXPECT_EQ(Frame(1000, 100.0f).brake, 0);
     EXPECT_EQ(panel[kIndicator], 0);
-    EXPECT_EQ(sound[kAlarm], -10000);
+    EXPECT_EQ(sound[kAlarm], kSoundStop);
 }
 
 }  // namespace

@@ -1,226 +1,106 @@
-// Handle arbitration and the interlocks, through the exported interface.
+// Handle arbitration, the interlocks and the speed selector, through the exported interface.
 #include "plugin_fixture.h"
+
+#include <sstream>
+#include <string>
 
 namespace {
 
+using ::testing::ElementsAre;
+
 class TrainControlTest : public PluginTest {
 protected:
-    // Driver handles as a host reports them, then one frame.
-    HandleOutput drive(int power, int brake, int reverser, int32_t time = 100, float speed = 0.0f) {
-        api().SetPower(power);
-        api().SetBrake(brake);
-        api().SetReverser(reverser);
-        return Frame(time, speed);
+    // The driver's acts, then what the next frame returns. Acts: B, P, R with a notch for the
+    // three handles; O and C doors open and close; K and U with a key number down and up;
+    // S with km/h for the frames from this one on (a handle sees the last frame's speed);
+    // I a restart without handle reports, in brake mode 2 unless a mode follows.
+    struct Row { const char* acts; int brake, power, reverser; };
+    void Run(std::initializer_list<Row> rows) {
+        for (const Row& row : rows) {
+            std::istringstream acts(row.acts);
+            std::string act;
+            while (acts >> act) {
+                const float n = act.size() > 1 ? std::stof(act.substr(1)) : 0.0f;
+                switch (act[0]) {
+                case 'B': api().SetBrake(static_cast<int>(n)); break;
+                case 'P': api().SetPower(static_cast<int>(n)); break;
+                case 'R': api().SetReverser(static_cast<int>(n)); break;
+                case 'O': api().DoorOpen(); break;
+                case 'C': api().DoorClose(); break;
+                case 'K': api().KeyDown(static_cast<int>(n)); break;
+                case 'U': api().KeyUp(static_cast<int>(n)); break;
+                case 'S': speed_ = n; break;
+                case 'I': api().Initialize(act.size() > 1 ? static_cast<int>(n) : 2); break;
+                default: FAIL() << act;
+                }
+            }
+            Frame(time_ += 100, speed_);
+            EXPECT_THAT((std::vector<int32_t>{out.brake, out.power, out.reverser}),
+                        ElementsAre(row.brake, row.power, row.reverser))
+                << row.acts;
+        }
     }
+    // The same on a fresh start with config.
+    void Run(const std::string& config, std::initializer_list<Row> rows) {
+        TearDown();
+        Start(config);
+        Run(rows);
+    }
+    int32_t time_ = 0;
+    float speed_ = 0.0f;
 };
 
-TEST_F(TrainControlTest, DriverHandlesPassThroughAndCountedDemandsAddUp) {
-    Start("doorapplybrake=2\ndoorpowerlock=1\n");
-    drive(5, 0, 1);
-    EXPECT_EQ(out.power, 5);
-    EXPECT_EQ(out.brake, 0);
-    EXPECT_EQ(out.reverser, 1);
-
-    // Two door openings place two demands; one closing withdraws only one.
-    api().DoorOpen();
-    api().DoorOpen();
-    Frame(200);
-    EXPECT_EQ(out.brake, 9);
-    EXPECT_EQ(out.power, 0);
-    api().DoorClose();
-    Frame(300);
-    EXPECT_EQ(out.brake, 9);
-    EXPECT_EQ(out.power, 0);
-    api().DoorClose();
-    Frame(400);
-    EXPECT_EQ(out.brake, 0);
-    EXPECT_EQ(out.power, 5);  // without the traction interlock power returns at once
-
-    // The driver's brake outranks the released door brake, and notches outside the
-    // vehicle are ignored.
-    api().SetBrake(4);
-    Frame(500);
-    EXPECT_EQ(out.brake, 4);
-    api().SetBrake(12);
-    Frame(600);
-    EXPECT_EQ(out.brake, 4);  // no demand anywhere: the output keeps its last value
-    api().SetBrake(2);
-    Frame(700);
-    EXPECT_EQ(out.brake, 2);
-    EXPECT_EQ(out.constantSpeed, 0);
+TEST_F(TrainControlTest, DemandsOfEverySourceCountAndTheMostRestrictiveWins) {
+    // Hosts report closed doors at the start: that closing withdraws nothing. Two openings
+    // place two demands. A brake notch or reverser position beyond the vehicle is ignored,
+    // and with no demand left the output keeps its value. A restart drops the doors' demands
+    // and openings and puts the driver's handles at power 0, neutral and the brake of its mode.
+    Run("doorapplybrake=2\ndoorpowerlock=1\n",
+        {{"C R1 P5", 0, 5, 1}, {"O O", kEmergency, 0, 1}, {"C", kEmergency, 0, 1}, {"C", 0, 5, 1},
+         {"B4", 4, 5, 1}, {"B12", 4, 5, 1}, {"B2", 2, 5, 1}, {"R5", 2, 5, 1},
+         {"O I", 0, 0, 0}, {"R1 P3 O", kEmergency, 0, 1}, {"C", 0, 3, 1}});
+    // Only 1 and 2 mean anything: full service or emergency, and 1 a power cut.
+    Run("doorapplybrake=1\ndoorpowerlock=2\n", {{"R1 P4 O", kFullService, 4, 1}, {"C", 0, 4, 1}});
+    Run("doorapplybrake=3\n", {{"R1 P4 O", 0, 4, 1}});
 }
 
-TEST_F(TrainControlTest, DoorCloseWithoutAnOpeningWithdrawsNothing) {
-    Start("doorapplybrake=2\ndoorpowerlock=1\n");
-    api().DoorClose();  // hosts report closed doors at the start
-    drive(3, 0, 1);
-    api().DoorOpen();
-    Frame(200);
-    EXPECT_EQ(out.brake, 9);
-    EXPECT_EQ(out.power, 0);
-    api().DoorClose();
-    Frame(300);
-    EXPECT_EQ(out.brake, 0);
-    EXPECT_EQ(out.power, 3);
-
-    // A restart with the doors open drops their demands; the closing after it takes
-    // nothing from the next opening.
-    api().DoorOpen();
-    api().Initialize(2);
-    drive(3, 0, 1, 400);
-    api().DoorClose();
-    api().DoorOpen();
-    Frame(500);
-    EXPECT_EQ(out.brake, 9);
-}
-
-TEST_F(TrainControlTest, DoorOptionsChooseTheirDemands) {
-    // Only 1 and 2 mean anything: full service or emergency, and a power cut.
-    struct Case {
-        const char* config;
-        int brake;
-        int power;
-    } cases[] = {{"doorapplybrake=1\n", 6, 4}, {"doorapplybrake=3\ndoorpowerlock=2\n", 0, 4}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.config);
-        TearDown();
-        Start(c.config, 6, 4);
-        drive(4, 0, 1);
-        api().DoorOpen();
-        Frame(200);
-        EXPECT_EQ(out.brake, c.brake);
-        EXPECT_EQ(out.power, c.power);
-        api().DoorClose();
-        Frame(300);
-        EXPECT_EQ(out.brake, 0);
-    }
-}
-
-TEST_F(TrainControlTest, TractionInterlockHoldsPowerUntilHandleCycles) {
-    Start("tractioninterlock=1\n");
-    drive(3, 0, 1);
-    EXPECT_EQ(out.power, 3);
-    api().SetBrake(2);
-    Frame(200);
-    EXPECT_EQ(out.power, 0);
-    api().SetBrake(0);
-    Frame(300);
-    EXPECT_EQ(out.power, 0);
-    api().SetPower(2);
-    Frame(400);
-    EXPECT_EQ(out.power, 0);  // 3 to 2 does not touch notch 0
-    api().SetPower(0);
-    api().SetPower(2);
-    Frame(500);
-    EXPECT_EQ(out.power, 2);
-
-    // Moving off notch 0 while braking gives power at once; the next brake arbitration
-    // with a notch above 0 cuts it again.
-    api().SetPower(0);
-    api().SetBrake(3);
-    api().SetPower(1);
-    Frame(600);
-    EXPECT_EQ(out.power, 1);
-    EXPECT_EQ(out.brake, 3);
-    api().SetBrake(4);
-    Frame(700);
-    EXPECT_EQ(out.power, 0);
-
-    // Any other setting keeps the flag without effect.
-    TearDown();
-    Start("tractioninterlock=2\n");
-    drive(3, 0, 1);
-    api().SetBrake(2);
-    Frame(200);
-    EXPECT_EQ(out.power, 3);
+TEST_F(TrainControlTest, TractionInterlockHoldsPowerUntilTheHandleGoesThroughZero) {
+    // Released brakes do not set it (B12 leaves no brake demand, B0 places one on notch 0).
+    // 3 to 2 does not touch notch 0; off notch 0 while braking gives power at once, until
+    // the next brake application.
+    Run("tractioninterlock=1\n", {{"R1 P3", 0, 3, 1}, {"B12 B0", 0, 3, 1}, {"B2", 2, 0, 1}, {"B0", 0, 0, 1},
+                                  {"P2", 0, 0, 1}, {"P0 P2", 0, 2, 1}, {"P0 B3 P1", 3, 1, 1}, {"B4", 4, 0, 1}});
+    Run("tractioninterlock=2\n", {{"R1 P3 B2", 2, 3, 1}});  // the flag is kept without effect
 }
 
 TEST_F(TrainControlTest, NeutralReverserBrakeIsHeldOnceWhileInNeutral) {
-    Start("neutralrvrbrake=1\n");
-    Frame(100);
-    EXPECT_EQ(out.brake, 8);  // the handle starts in neutral
-    api().SetReverser(0);     // reported again: no second demand
-    api().SetReverser(1);
-    Frame(200);
-    EXPECT_EQ(out.brake, 0);
-    api().SetReverser(1);
-    api().SetReverser(-1);  // forward to backward: still out of neutral, nothing withdrawn twice
-    api().SetBrake(3);
-    api().SetBrake(0);
-    Frame(300);
-    EXPECT_EQ(out.brake, 0);
-    api().SetReverser(0);
-    Frame(400);
-    EXPECT_EQ(out.brake, 8);
-    api().SetReverser(1);
-    Frame(500);
-    EXPECT_EQ(out.brake, 0);
-
-    // A host that reports no reverser after Initialize still finds the brake balanced;
-    // any setting other than 1 demands the emergency notch.
+    // Neutral reported again places no second demand; forward to backward withdraws nothing.
+    Run("neutralrvrbrake=1\n", {{"R0", kFullService, 0, 0}, {"R1", 0, 0, 1}, {"R-1 B3 B0", 0, 0, -1},
+                                {"R0", kFullService, 0, 0}, {"R1", 0, 0, 1}});
+    // A host silent after the start still finds it balanced; other values mean emergency.
     TearDown();
     StartSilently("neutralrvrbrake=2\n");
-    Frame(100);
-    EXPECT_EQ(out.brake, 9);
-    api().SetReverser(1);
-    Frame(200);
-    EXPECT_EQ(out.brake, 0);
-    api().SetReverser(0);
-    Frame(300);
-    EXPECT_EQ(out.brake, 9);
+    Run({{"", kEmergency, 0, 0}, {"R1", 0, 0, 1}, {"R0", kEmergency, 0, 0}});
 }
 
-TEST_F(TrainControlTest, ReverserMovesAreRestrictedWhileMoving) {
-    Start("reversercontrol=1\nreverserindex=20\neffectivervrindex=21\n");
-    drive(0, 0, 1, 100, 0.0f);
-    Frame(200, 30.0f);
-    api().SetReverser(0);  // to neutral is always accepted
-    Frame(300, 30.0f);
-    EXPECT_EQ(out.reverser, 0);
-    api().SetReverser(1);  // out of neutral while moving is ignored
-    Frame(400, 30.0f);
-    EXPECT_EQ(out.reverser, 0);
+TEST_F(TrainControlTest, ReverserMovesWhileMoving) {
+    // 1: out of neutral is ignored while moving; the handle's own slot follows the handle.
+    Run("reversercontrol=1\nreverserindex=20\neffectivervrindex=21\n",
+        {{"R1 S30", 0, 0, 1}, {"R0", 0, 0, 0}, {"R1", 0, 0, 0}});
+    EXPECT_THAT(Panel({20, 21}), ElementsAre(1, 0));
+    Run({{"S0", 0, 0, 0}, {"R-1", 0, 0, -1}});
+    EXPECT_THAT(Panel({20, 21}), ElementsAre(2, 2));
+    // 2: a move while moving forces neutral until a restart.
+    Run("reversercontrol=2\neffectivervrindex=21\n",
+        {{"R1 S10", 0, 0, 1}, {"R-1", 0, 0, 0}, {"S0 R1", 0, 0, 0}, {"R1", 0, 0, 0}, {"I", 0, 0, 0}});
     EXPECT_EQ(panel[21], 0);
-    EXPECT_EQ(panel[20], 1);  // the handle's own slot still follows the handle
-    Frame(500, 0.0f);
-    api().SetReverser(-1);
-    Frame(600, 0.0f);
-    EXPECT_EQ(out.reverser, -1);
-    EXPECT_EQ(panel[21], 2);
-    EXPECT_EQ(panel[20], 2);
-}
-
-TEST_F(TrainControlTest, ReverserMoveWhileMovingForcesNeutralUntilRestart) {
-    Start("reversercontrol=2\neffectivervrindex=21\n");
-    drive(0, 0, -1);
-    EXPECT_EQ(panel[21], 2);
-    drive(0, 0, 1);
-    Frame(200, 10.0f);
-    api().SetReverser(-1);
-    Frame(300, 10.0f);
-    EXPECT_EQ(out.reverser, 0);
-    Frame(400, 0.0f);
-    api().SetReverser(1);
-    Frame(500, 0.0f);
-    EXPECT_EQ(out.reverser, 0);
-    api().Initialize(2);
-    Frame(600, 0.0f);
-    EXPECT_EQ(panel[21], 0);  // neutral right after a restart
-    api().SetReverser(1);
-    Frame(700, 0.0f);
-    EXPECT_EQ(out.reverser, 1);
+    Run({{"R1", 0, 0, 1}});
     EXPECT_EQ(panel[21], 1);
 }
 
 TEST_F(TrainControlTest, BrakeModeChoosesTheStartingNotch) {
     StartSilently("", 7, 4, 1);
-    EXPECT_EQ(Frame(100).brake, 8);
-    api().Initialize(0);
-    EXPECT_EQ(Frame(200).brake, 7);
-    api().Initialize(5);
-    EXPECT_EQ(Frame(300).brake, 0);  // any other mode starts released
-    api().SetBrake(2);
-    EXPECT_EQ(Frame(400).brake, 2);
+    Run({{"", 8, 0, 0}, {"I0", 7, 0, 0}, {"I5", 0, 0, 0}});  // any other mode starts released
 }
 
 TEST_F(TrainControlTest, HandlesBeforeInitializeAreOnlyRecorded) {
@@ -228,39 +108,30 @@ TEST_F(TrainControlTest, HandlesBeforeInitializeAreOnlyRecorded) {
     LoadPlugin(&config);
     api().Load();
     api().SetVehicleSpec(ATS_VEHICLESPEC{8, 5, 0, 0, 1});
-    api().SetPower(4);
-    api().SetBrake(3);
-    api().DoorOpen();
-    EXPECT_EQ(Frame(100).power, 0);
-    EXPECT_EQ(out.brake, 0);
-    api().Initialize(2);
-    api().SetPower(2);
-    EXPECT_EQ(Frame(200).power, 2);
+    Run({{"P4 B3 O", 0, 0, 0}, {"I P2", 0, 2, 0}});
     api().Dispose();
 }
 
 TEST_F(TrainControlTest, VehicleSpecChangedBetweenStartsStaysInsideTheTables) {
     Start("doorapplybrake=2\n", 4, 2);
-    drive(2, 0, 1);
-    // The host grows the train without a restart: notches beyond the tables are ignored.
+    Run({{"R1 P2", 0, 2, 1}});
     api().SetVehicleSpec(ATS_VEHICLESPEC{30, 20, 0, 0, 1});
-    api().SetBrake(25);
-    api().SetPower(18);
-    api().DoorOpen();  // emergency notch 31: outside the tables
-    Frame(200);
-    EXPECT_EQ(out.brake, 0);
-    EXPECT_EQ(out.power, 2);
-    api().DoorClose();
-    api().SetBrake(3);
-    api().SetPower(1);
-    Frame(300);
-    EXPECT_EQ(out.brake, 3);
-    EXPECT_EQ(out.power, 1);
-    // The next start sizes the tables for the new train.
-    api().Initialize(2);
-    api().SetBrake(25);
-    Frame(400);
-    EXPECT_EQ(out.brake, 25);
+    // The emergency notch 31 and notches 25 and 18 lie beyond the tables until a restart.
+    Run({{"B25 P18 O", 0, 2, 1}, {"C B3 P1", 3, 1, 1}, {"I B25", 25, 0, 0}});
+}
+
+TEST_F(TrainControlTest, SpeedSelectorAppliesTheNotchBelowItsTargetWhileTheKeyIsHeld) {
+    // Notch 2 up to 40 km/h, without hysteresis; notch 1's 20 km/h passed already; notch 5
+    // beyond the list takes its last number, and backwards counts as forwards. The selector's
+    // demand counts with the doors'; only its key engages it, and a restart forgets the key.
+    Run("speedselectorkey=7\nspeedselectorspeeds=0,20,40,60\ndoorpowerlock=1\n",
+        {{"K7 P2 S39.9", 0, 2, 0}, {"S40", 0, 0, 0}, {"S39", 0, 2, 0}, {"P1", 0, 0, 0},
+         {"P5 S-59", 0, 5, 0}, {"S-60", 0, 0, 0}, {"O S30", 0, 0, 0}, {"C P3", 0, 3, 0},
+         {"U7", 0, 0, 0}, {"K8", 0, 0, 0}, {"K7 P1 S10", 0, 1, 0}, {"I P1", 0, 0, 0}});
+    Run("speedselectorkey=7\nspeedselectorspeeds=0,20,40,60\ntractioninterlock=1\n",
+        {{"K7 P2 S30", 0, 2, 0}, {"B3", 3, 0, 0}, {"B0", 0, 0, 0}, {"P0", 0, 0, 0}, {"P2", 0, 2, 0}});
+    Run("speedselectorkey=7\n", {{"K7 P3", 0, 0, 0}});     // every target 0: never any power
+    Run("speedselectorspeeds=0,20\n", {{"P3 S80", 0, 3, 0}});  // no key: the handle acts directly
 }
 
 }  // namespace

@@ -1,82 +1,100 @@
 // The windscreen wiper's sweep and modes, and rain drops cleared by the blade.
 #include "plugin_fixture.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace {
 
+using ::testing::AllOf;
+using ::testing::Contains;
+using ::testing::Each;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::Not;
+
 constexpr int kBlade = 60;
-constexpr int kFirstDrop = 100;
+
+// The blade's positions step by step along a path through the given points.
+std::vector<int32_t> Path(std::initializer_list<int32_t> points) {
+    std::vector<int32_t> path{*points.begin()};
+    for (const int32_t point : points) {
+        while (path.back() != point) path.push_back(path.back() + (point > path.back() ? 1 : -1));
+    }
+    return path;
+}
 
 class WindshieldTest : public PluginTest {
 protected:
-    // A frame at 100 ms starts the wiper's step timer; each Step is 10 ms on, one blade
-    // step at the default rate.
+    // A frame at 100 ms starts the wiper's timer; at the default rate a step is due every 10 ms.
     void StartWiper(const std::string& config) {
         Start("wiperindex=60\nwipersound=70,0\n" + config);
         Frame(time_);
     }
-    int32_t Step() {
-        sound[70] = 0;
-        Frame(time_ += 10);
-        return panel[kBlade];
+    // n frames 10 ms apart: the blade's positions; where the wiper sound played goes to sounds_.
+    std::vector<int32_t> Sweep(int n) {
+        std::vector<int32_t> path;
+        for (int i = 0; i < n; ++i) {
+            sound[70] = 0;
+            Frame(time_ += 10);
+            path.push_back(panel[kBlade]);
+            if (sound[70] == kSoundOnce) sounds_.push_back(panel[kBlade]);
+        }
+        return path;
     }
-    void Steps(int n) {
-        for (int i = 0; i < n; ++i) Step();
-    }
-    void Rain(int32_t intensity) { api().SetBeaconData(ATS_BEACONDATA{21, 0, 0.0f, intensity}); }
-    int LitDrops(int count) const {
-        int lit = 0;
-        for (int i = 0; i < count; ++i) lit += panel[kFirstDrop + i] > 0 ? 1 : 0;
-        return lit;
+    void Rain(int32_t intensity) { Beacon(kBeaconRain, 0, intensity); }
+    // Whether a drop sound (slot 80) played in n frames.
+    bool DropSoundIn(int n) {
+        sound[80] = 0;
+        Sweep(n);
+        return sound[80] == kSoundOnce;
     }
     int32_t time_ = 100;
+    std::vector<int32_t> sounds_;
 };
 
-// The blade clears the drop under it: positions 1..99 cover drops 0..9, 100 covers none.
-TEST_F(WindshieldTest, ContinuousSweepSoundsAndClearedDrops) {
-    StartWiper("numberofdrops=10\ndropstartindex=100\n");
-    for (int i = 0; i < 10; ++i) panel[kFirstDrop + i] = 5;
-    EXPECT_EQ(Step(), 0) << "off: the blade rests";
-    api().KeyDown(5);
-    std::vector<int32_t> soundAt;
-    for (int i = 0; i < 201; ++i) {
-        const int32_t position = Step();
-        if (sound[70] == 1) soundAt.push_back(position);
-        ASSERT_EQ(position, i < 100 ? i + 1 : (i < 200 ? 199 - i : 1)) << i;
-        if (i < 99) {
-            ASSERT_EQ(LitDrops(10), 9 - position / 10) << position;
-            ASSERT_EQ(panel[kFirstDrop + position / 10], 0) << position;
-        }
-        if (i == 98) panel[kFirstDrop + 9] = 5;
-        if (i == 99) {
-            EXPECT_EQ(panel[kFirstDrop + 9], 5) << "position 100 clears nothing";
-        }
+TEST_F(WindshieldTest, ContinuousStrokesFromEachRestPosition) {
+    // The sound plays when the blade leaves its rest and, with a 2nd number, at each turn.
+    // Off, the blade finishes its stroke and stops at rest.
+    struct Case { const char* config; std::vector<int32_t> on, sounds, off; int32_t rest; } cases[] = {
+        {"", Path({1, 100, 0, 1}), {1, 99, 1}, Path({2, 100, 0}), 0},
+        // Between the ends it is passed on the way down and met on the way back up.
+        {"wiperholdposition=50\n", Path({51, 100, 0, 100}), {51, 99, 1, 51}, Path({99, 0, 50}), 50},
+        // Kept on 100; without a 2nd number the sound plays only on leaving the rest.
+        {"wiperholdposition=150\nwipersound=70\n", Path({99, 0, 100, 99}), {99, 99}, Path({98, 0, 100}), 100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.config);
+        TearDown();
+        sounds_.clear();
+        StartWiper(c.config);
+        EXPECT_THAT(Sweep(3), Each(c.rest)) << "off: the blade rests";
+        api().KeyDown(5);
+        EXPECT_THAT(Sweep(static_cast<int>(c.on.size())), ElementsAreArray(c.on));
+        EXPECT_THAT(sounds_, ElementsAreArray(c.sounds));
+        api().KeyDown(6);
+        EXPECT_THAT(Sweep(static_cast<int>(c.off.size())), ElementsAreArray(c.off));
+        EXPECT_THAT(Sweep(20), Each(c.rest));
     }
-    EXPECT_EQ(soundAt, (std::vector<int32_t>{1, 99, 1}));
 }
 
 TEST_F(WindshieldTest, IntermittentWipePausesAtRest) {
     StartWiper("wiperdelay=3000\nwiperindicator=61\n");
     api().KeyDown(5);
     EXPECT_EQ(panel[61], 1);
-    EXPECT_EQ(Step(), 1) << "the first pause counts as over";
-    Steps(199);
-    EXPECT_EQ(panel[kBlade], 0);
+    EXPECT_THAT(Sweep(200), ElementsAreArray(Path({1, 100, 0}))) << "the first pause counts as over";
     // The pause is measured from the first step at rest, at 2110 ms.
-    while (time_ < 5100) ASSERT_EQ(Step(), 0) << time_;
-    EXPECT_EQ(Step(), 1);
-    panel[61] = 7;
-    api().KeyDown(5);  // on to continuous: the indicator is left alone
-    EXPECT_EQ(panel[61], 7);
-    api().KeyDown(6);
-    EXPECT_EQ(panel[61], 1);
-    api().KeyDown(6);
-    EXPECT_EQ(panel[61], 0);
-    Steps(219);
-    EXPECT_EQ(panel[kBlade], 0) << "off: rests at the end of the stroke";
+    EXPECT_THAT(Sweep(300), Each(0));
+    EXPECT_THAT(Sweep(1), ElementsAre(1));
+    panel[61] = 7;  // on to continuous leaves the indicator alone; off steps back to 1, then 0
+    for (const auto& [key, shown] : {std::pair{5, 7}, {6, 1}, {6, 0}}) {
+        api().KeyDown(key);
+        EXPECT_EQ(panel[61], shown) << key;
+    }
+    EXPECT_EQ(Sweep(219).back(), 0) << "off: rests at the end of the stroke";
 }
 
 TEST_F(WindshieldTest, AFrameTakesAtMostTwentySteps) {
@@ -84,119 +102,99 @@ TEST_F(WindshieldTest, AFrameTakesAtMostTwentySteps) {
     api().KeyDown(5);
     for (int i = 0; i < 4; ++i) Frame(1100);  // 100 intervals due
     EXPECT_EQ(panel[kBlade], 80);
-    Frame(1100);
-    EXPECT_EQ(panel[kBlade], 96) << "and uses up one more interval";
-}
-
-TEST_F(WindshieldTest, ARateBelowOneHundredStepsTwentyTimesEveryFrame) {
-    StartWiper("wiperrate=99\n");
+    EXPECT_EQ(PanelAt(kBlade, 1100), 96) << "a 21st due interval is used up without a step";
+    // A restart puts the blade at rest and starts its timer with the next frame, so the
+    // intervals since the last one bring no steps.
+    api().Initialize(2);
     api().KeyDown(5);
-    EXPECT_EQ(Step(), 20);
-    Frame(time_);  // a zero interval is due again even at the same time
-    EXPECT_EQ(panel[kBlade], 40);
+    EXPECT_EQ(PanelAt(kBlade, 2000), 0);
+    EXPECT_EQ(PanelAt(kBlade, 2010), 1);
 }
 
-TEST_F(WindshieldTest, RestPositionOutsideTheTravelIsKeptOnIt) {
-    StartWiper("wiperholdposition=150\n");
+TEST_F(WindshieldTest, TheBladeClearsTheDropsItPasses) {
+    // Ten drops from slot 100: positions 0 to 9 cover drop 0, 90 to 99 drop 9, 100 none.
+    StartWiper("numberofdrops=10\ndropstartindex=100\n");
+    std::fill(panel + 100, panel + 111, 5);
     api().KeyDown(5);
-    EXPECT_EQ(Step(), 99) << "rests at 100 and starts downwards";
-    api().KeyDown(6);
-    Steps(200);
-    EXPECT_EQ(panel[kBlade], 100);
-}
+    Sweep(9);
+    EXPECT_THAT(Panel({100, 101}), ElementsAre(0, 5));
+    Sweep(90);
+    EXPECT_THAT(Panel({108, 109}), ElementsAre(0, 0));
+    panel[109] = 5;
+    Sweep(1);
+    EXPECT_THAT(Panel({109, 110}), ElementsAre(5, 5));
 
-TEST_F(WindshieldTest, RestPositionBetweenTheEndsIsPassedOnTheWayDown) {
-    StartWiper("wiperholdposition=50\n");
-    api().KeyDown(5);
-    std::vector<int32_t> soundAt;
-    // Up from 50 to 100, down to 0, up through 50 to 100 again.
-    for (int i = 0; i < 250; ++i) {
-        ASSERT_EQ(Step(), i < 50 ? 51 + i : (i < 150 ? 149 - i : i - 149)) << i;
-        if (sound[70] == 1) soundAt.push_back(panel[kBlade]);
-    }
-    EXPECT_EQ(soundAt, (std::vector<int32_t>{51, 99, 1, 51})) << "leaving rest upwards and at each turn";
-    api().KeyDown(6);
-    Steps(149);
-    EXPECT_EQ(panel[kBlade], 49) << "off: the stroke runs on through 50 down to 0";
-    Steps(21);
-    EXPECT_EQ(panel[kBlade], 50) << "and stops at rest on the way back up";
-}
-
-TEST_F(WindshieldTest, DropCountIsClampedTo256AndSlotsBeyondThePanelAreSkipped) {
+    // 300 drops are clamped to 256: position 1 then covers drop 2.
+    TearDown();
     StartWiper("numberofdrops=300\ndropstartindex=200\n");
     panel[202] = panel[203] = 5;
     api().KeyDown(5);
-    EXPECT_EQ(Step(), 1);
-    EXPECT_EQ(panel[202] * 10 + panel[203], 5) << "position 1 covers drop 2 of 256";
-    api().KeyDown(6);
-    std::srand(1);
-    Rain(100);
-    Steps(1000);  // drops 56 and up lie beyond the panel
-    int outside = 0;
-    int inside = 0;
-    for (int i = 0; i < kSlotCount; ++i) {
-        if (i < 200 && i != kBlade) outside += panel[i] != 0 ? 1 : 0;
-        if (i >= 200) inside += panel[i] > 0 ? 1 : 0;
-    }
-    EXPECT_EQ(outside, 0);
-    EXPECT_GT(inside, 0);
+    Sweep(1);
+    EXPECT_THAT(Panel({202, 203}), ElementsAre(0, 5));
 }
 
-// Rain shows drops in the order of the random numbers, from the test's own generator.
-// A choice among fewer than one sound slot plays the first and draws no random number.
-class RainOrderTest : public WindshieldTest, public ::testing::WithParamInterface<int> {};
-
-TEST_P(RainOrderTest, ReplaysTheRandomNumbers) {
-    const int choice = GetParam();
-    StartWiper("numberofdrops=10\ndropstartindex=100\nwiperindex=-1\ndropsound=80," + std::to_string(choice) + "\n");
-    std::srand(1234);
-    Rain(100);  // at 100 ms: the first event comes with the next frame
-    Step();
-    std::srand(1234);
-    const int firstSound = choice > 1 ? std::rand() % choice : 0;
-    const int firstDrop = std::rand() % 9;  // 10 hidden drops reach 9 places
-    const int interval = 200 + std::rand() % 160 - 80;
-    EXPECT_EQ(sound[80 + firstSound], 1);
-    if (choice == 3) {
-        EXPECT_EQ(sound[80 + (firstSound + 1) % 3], -10000);
+TEST_F(WindshieldTest, RainShowsADropAtEachEventAmongTheFirstHiddenOnes) {
+    // The first event comes with the frame after the beacon, plays one of three drop sounds
+    // and shows one of the first nine of ten hidden drops; the second reaches eight, which
+    // hold drop 9 in the place of the drop shown first. At 100 it follows in 120 to 279 ms.
+    StartWiper("wiperindex=-1\nnumberofdrops=10\ndropstartindex=100\ndropsound=80,3\n");
+    std::set<int> firsts, seconds, sounds;
+    std::vector<int32_t> intervals;
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+        std::fill(panel + 100, panel + 112, 0);
+        std::fill(sound + 80, sound + 90, 0);
+        api().Initialize(2);
+        std::srand(seed);
+        Rain(100);
+        const int32_t start = time_;
+        Frame(++time_);
+        ASSERT_EQ(std::count(sound + 80, sound + 90, kSoundOnce), 1) << seed;
+        sounds.insert(static_cast<int>(std::find(sound + 80, sound + 90, kSoundOnce) - sound));
+        for (std::set<int>* shown : {&firsts, &seconds}) {
+            while (std::count(panel + 100, panel + 112, 1) == 0 && time_ < start + 300) Frame(++time_);
+            ASSERT_EQ(std::count(panel + 100, panel + 112, 1), 1) << seed;
+            int32_t* const drop = std::find(panel + 100, panel + 112, 1);
+            shown->insert(static_cast<int>(drop - panel));
+            *drop = 2;  // still shown, but told apart from the next
+        }
+        intervals.push_back(time_ - start);
     }
-    EXPECT_EQ(panel[kFirstDrop + firstDrop], 1);
-    while (time_ + 10 < 100 + interval) {
-        Step();
-        ASSERT_EQ(LitDrops(10), 1) << time_;
-    }
-    sound[80] = sound[81] = sound[82] = 0;
-    Step();
-    std::srand(1234);
-    for (int i = 0; i < (choice > 1 ? 3 : 2); ++i) std::rand();
-    const int secondSound = choice > 1 ? std::rand() % choice : 0;
-    const int place = std::rand() % 8;  // 9 hidden drops reach 8 places
-    EXPECT_EQ(sound[80 + secondSound], 1);
-    EXPECT_EQ(panel[kFirstDrop + (place == firstDrop ? 9 : place)], 1) << "the shown drop's place went to drop 9";
-    EXPECT_EQ(LitDrops(10), 2);
+    EXPECT_THAT(sounds, ElementsAre(80, 81, 82));
+    EXPECT_THAT(firsts, ElementsAre(100, 101, 102, 103, 104, 105, 106, 107, 108));
+    EXPECT_THAT(seconds, AllOf(Contains(109), Not(Contains(108))));
+    const auto [shortest, longest] = std::minmax_element(intervals.begin(), intervals.end());
+    EXPECT_GE(*shortest, 120);
+    EXPECT_LE(*longest, 279);
+    EXPECT_GT(*longest - *shortest, 100) << "the whole spread is used";
 }
-
-INSTANTIATE_TEST_SUITE_P(SoundChoices, RainOrderTest, ::testing::Values(3, 0, -3));
 
 TEST_F(WindshieldTest, RainStopsAndDropsStayUntilWiped) {
-    // Resting at 100 the blade covers no drop.
-    StartWiper("numberofdrops=4\ndropstartindex=100\ndropsound=80\nwiperholdposition=100\n");
+    // Resting at 100 the blade covers no drop; the drops lie in slots 0 to 3.
+    StartWiper("numberofdrops=4\ndropsound=80\nwiperholdposition=100\n");
     Rain(100);
-    Steps(400);  // an event every 279 ms or less
-    EXPECT_EQ(LitDrops(4), 4);
-    sound[80] = 0;
-    Steps(30);
-    EXPECT_EQ(sound[80], 1) << "with every drop shown an event only sounds";
-    Rain(101);
-    Rain(-1);
+    Sweep(400);  // an event every 279 ms or less
+    EXPECT_THAT(Panel({0, 1, 2, 3}), Each(1));
+    Rain(-1);  // ignored, as is 101
+    EXPECT_TRUE(DropSoundIn(30)) << "with every drop shown an event only sounds";
     Rain(0);
-    sound[80] = 0;
-    Steps(100);
-    EXPECT_EQ(sound[80], 0) << "no rain";
-    EXPECT_EQ(LitDrops(4), 4);
+    Rain(101);
+    EXPECT_FALSE(DropSoundIn(100)) << "no rain";
+    EXPECT_THAT(Panel({0, 1, 2, 3}), Each(1));
     api().KeyDown(5);
-    Steps(200);
-    EXPECT_EQ(LitDrops(4), 0);
+    Sweep(1);
+    api().KeyDown(6);  // one stroke
+    Sweep(200);
+    EXPECT_THAT(Panel({0, 1, 2, 3}), Each(0));
+    Rain(100);  // the first event with the next frame; the wiped drops are hidden ones again
+    EXPECT_TRUE(DropSoundIn(1));
+    Sweep(400);
+    EXPECT_THAT(Panel({0, 1, 2, 3}), Each(1));
+    api().Initialize(2);
+    EXPECT_FALSE(DropSoundIn(100)) << "a restart ends the rain";
+    TearDown();
+    StartWiper("dropsound=80\n");
+    Rain(100);
+    EXPECT_FALSE(DropSoundIn(100)) << "no drops, no rain";
 }
 
 }  // namespace

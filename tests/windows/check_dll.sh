@@ -74,7 +74,7 @@ if [ "$imports_only" -eq 1 ]; then
 fi
 
 # The configuration file is found and read through Windows's own calls.
-for call in GetModuleFileNameA CreateFileA ReadFile CloseHandle; do
+for call in GetModuleFileNameW CreateFileW ReadFile CloseHandle; do
     awk -v call="$call" '/DLL Name:/ {kernel = (tolower($3) == "kernel32.dll")}
                          kernel && $NF == call {found = 1}
                          END {exit !found}' <<<"$private" || fail "does not import $call from KERNEL32.dll"

@@ -36,7 +36,7 @@ required=(
     "deviation: Elapse removes 0 bytes on return, expected 52"
     "deviation: SetBrake removes 0 bytes on return, expected 4"
     "deviation: SetBeaconData removes 4 bytes on return, expected 16"
-    "deviation: does not import CreateFileA from KERNEL32.dll"
+    "deviation: does not import CreateFileW from KERNEL32.dll"
     "deviation: does not import ReadFile from KERNEL32.dll"
 )
 for line in "${required[@]}"; do

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release zip from the build tree and checks what a train author unpacks: the
 # plugin, its commented example configuration, the tools and the documentation, every
-# program and library needing nothing beyond Windows's own DLLs, and nothing else.
+# program and library the very file built and tested here and needing nothing beyond
+# Windows's own DLLs, and nothing else.
 #
 # usage: check_package.sh CPACK OBJDUMP CHECKER BUILD_DIR PROGRAM...
 set -uo pipefail
@@ -45,7 +46,7 @@ fail() {
     failures=$((failures + 1))
 }
 
-for file in footplate.dll footplate.cfg README.md "${programs[@]}"; do
+for file in footplate.dll footplate.cfg README.md installing.md "${programs[@]}"; do
     [ -f "$root/$file" ] || fail "missing $file"
 done
 ls "$root"/docs/*.md >/dev/null 2>&1 || fail "no documentation in docs/"
@@ -54,13 +55,18 @@ ls "$root"/docs/*.md >/dev/null 2>&1 || fail "no documentation in docs/"
 while IFS= read -r path; do
     rel=${path#"$root"/}
     case "$rel" in
-        footplate.dll | footplate.cfg | README.md | docs/* | examples/*) ;;
+        footplate.dll | footplate.cfg | README.md | installing.md | docs/* | examples/*) ;;
         *.exe)
             [[ " ${programs[*]} " == *" $rel "* ]] || fail "unexpected program $rel"
             ;;
         *) fail "unexpected file $rel" ;;
     esac
 done < <(find "$root" -type f | sort)
+
+# The zip ships the very plugin and programs the tests ran.
+for file in footplate.dll "${programs[@]}"; do
+    [ -f "$root/$file" ] && ! cmp -s "$root/$file" "$build/$file" && fail "$file differs from the tested $build/$file"
+done
 
 # The shipped plugin itself passes the whole interface check; the programs need nothing
 # beyond Windows.

@@ -2,21 +2,26 @@
 #include "cfgcheck.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 #include "config/confload.h"
 #include "config/reader.h"
 #include "keyinfo.h"
+#include "plugin/records.h"
+#include "text.h"
 
 namespace {
 
 constexpr int kLongestLine = kConfigLineSize - 1;
+constexpr size_t kLongestName = 32;  // no key is longer, so a longer word is no typo of one
 
 std::string lower(std::string text) {
     for (char& c : text) {
@@ -56,29 +61,18 @@ const KeyInfo* infoFor(const std::string& name) {
     return nullptr;
 }
 
-// Printable form of a line's text: control characters shown, long lines shortened.
+// A file's text as messages show it: bytes that cannot be printed escaped, long text shortened.
 std::string shown(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (static_cast<unsigned char>(c) < 32) {
-            out += '?';
-        } else {
-            out += c;
-        }
-        if (out.size() > 60) return out + "...";
-    }
-    return out;
+    constexpr size_t kShown = 60;
+    return text.size() > kShown ? Printable(text.substr(0, kShown)) + "..." : Printable(text);
 }
 
 std::string listText(const PLUGIN_OPTION* head) {
     std::string out;
+    char number[16];
     for (const PLUGIN_OPTION* node = head; node != nullptr; node = node->next) {
         if (!out.empty()) out += ", ";
-        out += std::to_string(node->value);
+        out.append(number, std::to_chars(number, number + sizeof number, node->value).ptr);
     }
     return out;
 }
@@ -102,12 +96,13 @@ struct ValueText {
 struct ValueScan {
     std::vector<ValueText> values;
     char stop = '\0';         // the character that ended the list
-    std::string rest;         // the text after it
+    std::string_view rest;    // the text after it
 };
 
 // Walks the value text the way the reader does, remembering what each value was made of.
-ValueScan scanValues(const std::string& text) {
+ValueScan scanValues(std::string_view text) {
     ValueScan scan;
+    scan.values.reserve(text.size() / 2 + 1);
     scan.values.emplace_back();
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
@@ -135,7 +130,7 @@ ValueScan scanValues(const std::string& text) {
 struct Checker {
     std::string name;
     ConfigReader* source = nullptr;  // the reader, to tell a cut line from a full one
-    std::ostringstream out;
+    std::string report;  // grows by appends: a long file makes a long report
     int warnings = 0;
     int infos = 0;
     int physical = 1;          // the physical line the next reader line starts on
@@ -147,7 +142,11 @@ struct Checker {
     std::vector<int32_t> cabmode;
     int cabmodeLine = 0;
 
-    void message(int line, const std::string& text) { out << name << ':' << line << ": " << text << '\n'; }
+    void message(int line, const std::string& text) {
+        report.append(name).append(1, ':').append(std::to_string(line)).append(": ").append(text).append(1, '\n');
+    }
+    // A message about the file as a whole.
+    void fileMessage(const std::string& text) { report.append(name).append(": ").append(text).append(1, '\n'); }
     void warn(int line, const std::string& text) {
         ++warnings;
         message(line, "warning: " + text);
@@ -159,7 +158,7 @@ struct Checker {
 
     void lineRead(const ConfigLine& line) {
         const int number = physical;
-        const std::string text(line.text);  // what the reader saw: up to a zero byte, if any
+        const std::string_view text(line.text);  // what the reader saw: up to a zero byte, if any
         if (continued) message(number, "(continued: the characters after the first " + std::to_string(kLongestLine) + ")");
         // A full buffer is a cut line, unless its LF is what follows: then the line was
         // exactly as long as the buffer, and that LF comes back as an empty line.
@@ -169,7 +168,7 @@ struct Checker {
             warn(number, "line over " + std::to_string(kLongestLine) +
                              " characters: the plugin reads the rest of it as a line of its own");
         }
-        if (std::strlen(line.text) < static_cast<size_t>(line.length)) {
+        if (text.size() < static_cast<size_t>(line.length)) {
             warn(number, "the line holds a zero byte: the plugin reads it only up to there");
         }
         switch (line.result.kind) {
@@ -190,30 +189,32 @@ struct Checker {
         if (!continued) ++physical;
     }
 
-    void keyLine(int number, const std::string& text, const LineResult& result) {
+    void keyLine(int number, std::string_view text, const LineResult& result) {
         const std::string key = KeyText(result.key);
         const KeyInfo& about = KeyInfos()[result.key];
+        std::vector<int32_t> values = listValues(result.values);
         message(number, key.substr(0, key.size() - 1) + " = " + listText(result.values));
-        valueTraps(number, text.substr(key.size()), result.values, &about);
+        valueTraps(number, text.substr(key.size()), values, &about);
         if (const auto earlier = keyLines.find(result.key); earlier != keyLines.end()) {
             warn(number, std::string(about.name) + " is given again (before on line " +
                              std::to_string(earlier->second) + "): only this line's values count");
         }
         keyLines[result.key] = number;
-        keyValues[result.key] = listValues(result.values);
+        keyValues[result.key] = std::move(values);
     }
 
-    void dictionaryLine(int number, const std::string& text, const LineResult& result) {
+    void dictionaryLine(int number, std::string_view text, const LineResult& result) {
+        const std::string values = listText(result.values);
         const size_t equals = text.find('=');
-        const std::string key = text.substr(0, equals);
+        const std::string key(text.substr(0, equals));
         if (key == CabModeInfo().name) {
-            message(number, "cabmode (read by the cab from the dictionary) = " + listText(result.values));
+            message(number, "cabmode (read by the cab from the dictionary) = " + values);
             if (cabmodeLine == 0) {
                 cabmode = listValues(result.values);
                 cabmodeLine = number;
             }
         } else {
-            message(number, "unknown key \"" + shown(key) + "\" kept in the dictionary = " + listText(result.values));
+            message(number, "unknown key \"" + shown(key) + "\" kept in the dictionary = " + values);
             std::string why = "\"" + shown(key) + "\" is not a key the plugin knows; it is kept but never used";
             const std::string close = SuggestKey(key);
             if (!close.empty()) why += hint(key, close);
@@ -222,7 +223,7 @@ struct Checker {
             if (bare.rfind('#', 0) == 0 || bare.rfind("//", 0) == 0) why += " (comments start with ';')";
             warn(number, why);
         }
-        valueTraps(number, text.substr(equals + 1), result.values, infoFor(key));
+        valueTraps(number, text.substr(equals + 1), listValues(result.values), infoFor(key));
         if (const auto earlier = dictionaryLines.find(key); earlier != dictionaryLines.end()) {
             warn(number, "\"" + shown(key) + "\" is given again (first on line " + std::to_string(earlier->second) +
                              "): the plugin reads only the first");
@@ -243,27 +244,41 @@ struct Checker {
         return why;
     }
 
-    void ignoredLine(int number, const std::string& text) {
-        const std::string bare = stripBlanks(text);
-        if (bare.empty()) return;  // a blank line of a CR LF file, or blanks only
-        if (text.find('=') != std::string::npos) {  // only a line that begins with '=' gets here
+    void ignoredLine(int number, std::string_view text) {
+        static constexpr const char* kBlanks = " \t\r";
+        const size_t start = text.find_first_not_of(kBlanks);
+        if (start == std::string_view::npos) return;  // a blank line of a CR LF file, or blanks only
+        if (text.find('=') != std::string_view::npos) {  // only a line that begins with '=' gets here
             warn(number, "the line begins with '=': it names no key and is ignored");
             return;
         }
         std::string why = "line ignored: it holds no '='";
-        std::istringstream words(text);
-        std::string first;
-        words >> first;
-        const std::string close = SuggestKey(first);
+        const std::string_view word = text.substr(start, text.find_first_of(kBlanks, start) - start);
+        const std::string close = word.size() <= kLongestName ? SuggestKey(std::string(word)) : "";
         if (!close.empty()) why += "; did you mean \"" + close + "=...\"?";
-        if (bare[0] == '#' || bare.rfind("//", 0) == 0) why += " (comments start with ';')";
+        if (text[start] == '#' || text.compare(start, 2, "//") == 0) why += " (comments start with ';')";
         warn(number, why);
     }
 
+    // "value 2", "values 2, 5 and 9": the positions (from 0) of a line's values, as authors count them.
+    static std::string valuesAt(const std::vector<size_t>& at) {
+        constexpr size_t kNamed = 8;  // a longer list ends in "and N more"
+        std::string text = at.size() == 1 ? "value " : "values ";
+        const size_t named = at.size() > kNamed ? kNamed : at.size();
+        for (size_t i = 0; i < named; ++i) {
+            text += (i == 0 ? "" : i + 1 == at.size() ? " and " : ", ") + std::to_string(at[i] + 1);
+        }
+        if (named < at.size()) text += " and " + std::to_string(at.size() - named) + " more";
+        return text;
+    }
+
     // The traps of the value format: what the author wrote and what the reader made of it.
-    void valueTraps(int number, const std::string& text, const PLUGIN_OPTION* list, const KeyInfo* about) {
+    // A trap that names the whole list is told once per line, however often it occurs.
+    // The list itself stands in the line's first message, so the warnings name positions.
+    void valueTraps(int number, std::string_view text, const std::vector<int32_t>& values, const KeyInfo* about) {
         const ValueScan scan = scanValues(text);
-        const std::vector<int32_t> values = listValues(list);
+        std::vector<size_t> commaSpaces;
+        std::vector<size_t> negated;
         for (size_t i = 0; i < scan.values.size(); ++i) {
             const ValueText& value = scan.values[i];
             const bool last = i + 1 == scan.values.size();
@@ -271,27 +286,30 @@ struct Checker {
                 if (i > 0 && value.opener == ' ' && scan.values[i - 1].opener == ',' && !scan.values[i - 1].digits) {
                     // ", " already told.
                 } else if (value.opener == ',' && i + 1 < scan.values.size() && scan.values[i + 1].opener == ' ') {
-                    warn(number, "\", \" (a comma and a space) makes two separators: an extra value 0 stands between "
-                                 "them (" + listText(list) + ")");
+                    commaSpaces.push_back(i);
                 } else if (last && value.opener == ' ') {
-                    warn(number, "a space after the last value adds a value 0 (" + listText(list) + ")");
+                    warn(number, "a space after the last value adds a value 0");
                 } else if (scan.values.size() == 1 && (scan.stop == '\0' || scan.stop == '\r')) {
                     warn(number, "no value after '=': the key reads as 0, not as its default");
                 } else {
                     warn(number, "value " + std::to_string(i + 1) + " has no digits and reads as 0");
                 }
             }
-            if (value.minusAfterDigit) {
-                warn(number, "a '-' after digits makes value " + std::to_string(i + 1) +
-                                 " negative as a whole (" + listText(list) + ")");
-            }
+            if (value.minusAfterDigit) negated.push_back(i);
             if (value.overflow) warn(number, "value " + std::to_string(i + 1) + " is too large for the plugin and wraps");
+        }
+        if (!commaSpaces.empty()) {
+            warn(number, "\", \" (a comma and a space) makes two separators: an extra value 0 stands between them (" +
+                             valuesAt(commaSpaces) + ")");
+        }
+        if (!negated.empty()) {
+            warn(number, "a '-' after digits makes " + valuesAt(negated) + " negative as a whole");
         }
         if (scan.stop != '\0' && !(scan.stop == '\r' && scan.rest.empty())) {
             const char c = scan.stop;
             std::string what = c == '\r' ? std::string("a CR") : c == '\t' ? std::string("a tab")
-                                                                          : "'" + std::string(1, c) + "'";
-            std::string why = "the values are cut short by " + what + ": \"" + shown(std::string(1, c) + scan.rest) +
+                                                                          : "'" + Printable(std::string(1, c)) + "'";
+            std::string why = "the values are cut short by " + what + ": \"" + shown(std::string(1, c) + std::string(scan.rest)) +
                               "\" is ignored";
             if (c == '+') why += "; write numbers without '+'";
             if (c == '.') why += "; the plugin reads whole numbers only";
@@ -301,16 +319,24 @@ struct Checker {
         if (scan.values.size() != values.size()) {
             warn(number, "only " + std::to_string(values.size()) + " of the line's values could be stored");
         }
-        if (about != nullptr) slotRanges(number, values, *about);
+        if (about != nullptr) valueRanges(number, values, *about);
     }
 
-    void slotRanges(int number, const std::vector<int32_t>& values, const KeyInfo& about) {
-        for (size_t i = 0; i < values.size(); ++i) {
+    // Slots outside the arrays, and plain numbers outside the range the key documents.
+    void valueRanges(int number, const std::vector<int32_t>& values, const KeyInfo& about) {
+        // Numbers beyond those a key describes are never read, whatever they are.
+        const size_t length = std::strlen(about.pattern);
+        const size_t described = about.pattern[length - 1] == '*' ? values.size() : std::min(length, values.size());
+        for (size_t i = 0; i < described; ++i) {
             const char role = ValueRole(about, static_cast<int>(i));
-            if ((role == 'P' || role == 'S') && values[i] != -1 && (values[i] < 0 || values[i] > 255)) {
-                warn(number, std::string(role == 'P' ? "panel" : "sound") + " index " + std::to_string(values[i]) +
-                                 " (value " + std::to_string(i + 1) + " of " + about.name +
-                                 ") is outside 0..255: the plugin never writes it");
+            const std::string which = i == 0 ? std::string(about.name) + " is "
+                                             : "value " + std::to_string(i + 1) + " of " + about.name + " is ";
+            if ((role == 'P' || role == 'S') && values[i] != -1 && (values[i] < 0 || values[i] >= kSlotCount)) {
+                warn(number, which + std::to_string(values[i]) + ", a " + (role == 'P' ? "panel" : "sound") +
+                                 " slot outside 0..255: the plugin never writes it");
+            } else if (role == 'N' && (values[i] < about.range.low || values[i] > about.range.high)) {
+                warn(number, which + std::to_string(values[i]) + ", outside its documented range (" + RangeText(about) +
+                                 ")");
             }
         }
     }
@@ -318,26 +344,18 @@ struct Checker {
     // After the last line: what the reader never saw, and what the values mean together.
     void finish(ConfigReader& reader, char* buffer) {
         if (!atEndOfFile(reader)) {
+            // An empty line ended the reading at line `physical`; a line of exactly the
+            // buffer's length left its own line end behind, read as that empty line.
             const int stopLine = physical;
-            std::string why = "reading stops at this empty line: everything below it is never read";
-            if (lastLength == kLongestLine) {
-                why = "the line above is exactly " + std::to_string(kLongestLine) +
-                      " characters long, so its line end reads as an empty line: reading stops here";
-            }
-            int lost = 0;
-            std::string lostKeys;
-            for (int length; !atEndOfFile(reader);) {
-                length = readLine(reader, buffer, kConfigLineSize);
-                const std::string text(buffer, static_cast<size_t>(length));
-                if (text.empty() || text[0] == ';' || text.find('=') == std::string::npos) continue;
-                ++lost;
-                if (lostKeys.size() < 80) lostKeys += (lostKeys.empty() ? "" : ", ") + text.substr(0, text.find('='));
-            }
-            if (lost > 0) {
-                warn(stopLine, why + " (" + std::to_string(lost) + " setting" + (lost == 1 ? "" : "s") + ": " +
-                                   lostKeys + ")");
+            const bool exact = lastLength == kLongestLine;
+            std::string why = exact ? "the line above is exactly " + std::to_string(kLongestLine) +
+                                          " characters long, so its line end reads as an empty line: reading stops here"
+                                    : "reading stops at this empty line";
+            const std::string ignored = settingsBelow(reader, buffer, exact ? stopLine : stopLine + 1);
+            if (!ignored.empty()) {
+                warn(stopLine, why + "; the plugin ignores the settings below it: " + ignored);
             } else {
-                info(stopLine, "reading stops at this empty line; only blank or comment lines follow");
+                info(stopLine, why + "; only blank or comment lines follow");
             }
         }
         if (physical == 1 && lastLength == 0 && atEndOfFile(reader)) {
@@ -346,14 +364,69 @@ struct Checker {
         sharedKeys();
         switchedOff();
         drops();
-        out << name << ": " << keyLines.size() << " key" << (keyLines.size() == 1 ? "" : "s") << " set, "
-            << dictionaryLines.size() << " other line" << (dictionaryLines.size() == 1 ? "" : "s")
-            << " kept in the dictionary, " << warnings << " warning" << (warnings == 1 ? "" : "s") << '\n';
+        const auto counted = [](size_t n, const char* what) {
+            return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+        };
+        fileMessage(counted(keyLines.size(), "key") + " set, " + counted(dictionaryLines.size(), "other line") +
+                    " kept in the dictionary, " + counted(static_cast<size_t>(warnings), "warning"));
+    }
+
+    // Reads on where the plugin stops: "awsdelay (line 4), trainname (line 9)" for every
+    // line below that the plugin would have taken as a setting. first is the line number of
+    // the reader's next byte.
+    static std::string settingsBelow(ConfigReader& reader, char* buffer, int first) {
+        std::string list;
+        for (int number = first; !atEndOfFile(reader); ++number) {
+            int length = readLine(reader, buffer, kConfigLineSize);
+            const std::string text(buffer, static_cast<size_t>(length));
+            const size_t equals = text.find('=');
+            if (equals != std::string::npos && equals > 0 && text[0] != ';') {
+                list += (list.empty() ? "" : ", ") + shown(text.substr(0, equals)) + " (line " + std::to_string(number) + ")";
+            }
+            // The rest of a line longer than the buffer belongs to the same line.
+            while (length == kLongestLine && !atEndOfFile(reader)) {
+                const bool lineEnds = peekByte(reader) == '\n';
+                length = readLine(reader, buffer, kConfigLineSize);
+                if (lineEnds) break;
+            }
+        }
+        return list;
     }
 
     std::vector<int32_t> valuesOf(int key) const {
         if (const auto found = keyValues.find(key); found != keyValues.end()) return found->second;
         return {KeyDefault(key)};
+    }
+
+    // Whether the key of a table key finds anything to act on under this file: the keys of
+    // a subsystem the file leaves switched off serve no role worth a note.
+    bool keyActs(int key) const {
+        const int32_t system = valuesOf(opt::system)[0];
+        const int32_t traction = valuesOf(opt::traction)[0];
+        switch (key) {
+            case opt::awsacknowledgekey:  // also finishes the start-up test
+                return system == opt::kAwsOnly || system == opt::kAwsAndTpws || valuesOf(opt::startuptest)[0] != 0;
+            case opt::tpwsresetkey:
+            case opt::tpwsoverridekey:
+                return system == opt::kAwsAndTpws || system == opt::kTpwsTrainStopOnly;
+            case opt::vigilancekey:
+                return valuesOf(opt::vigilance)[0] != 0;
+            case opt::wiperonkey:
+            case opt::wiperoffkey:  // the wiper lamp follows the keys even without a blade
+                return valuesOf(opt::wiperindex)[0] != -1 ||
+                       (valuesOf(opt::wiperindicator)[0] != -1 && valuesOf(opt::wiperdelay)[0] != 0);
+            case opt::gearupkey:
+            case opt::geardownkey:
+                return traction == opt::kDieselModel;
+            case opt::cutoffincreasekey:
+            case opt::cutoffdecreasekey:
+            case opt::injectortogglekey:
+                return traction == opt::kSteamModel;
+            case opt::pzb90key:
+                return valuesOf(opt::pzb90)[0] == 1;
+            default:
+                return true;
+        }
     }
 
     // One host key may serve several roles on purpose (the AWS and TPWS share one by
@@ -374,6 +447,7 @@ struct Checker {
             }
         };
         for (int key = 0; key < opt::count; ++key) {
+            if (!keyActs(key)) continue;
             const auto line = keyLines.find(key);
             collect(KeyInfos()[key], valuesOf(key), line == keyLines.end() ? 0 : line->second);
         }
@@ -385,8 +459,8 @@ struct Checker {
             std::string list;
             for (const auto& role : roles) list += (list.empty() ? "" : ", ") + role.what;
             ++infos;
-            out << name << ": info: key number " << key << " serves " << roles.size() << " roles, all acting on one "
-                << "press: " << list << '\n';
+            fileMessage("info: key number " + std::to_string(key) + " serves " + std::to_string(roles.size()) +
+                        " roles, all acting on one press: " + list);
         }
     }
 
@@ -434,9 +508,45 @@ struct Checker {
             }
             if (set.empty()) continue;
             ++infos;
-            out << name << ": info: " << set << " set, but " << sw.what << " is off (" << KeyInfos()[sw.key].name
-                << " is " << value << ", needs " << sw.needs << "): these settings take no effect\n";
+            fileMessage("info: " + set + " set, but " + sw.what + " is off (" + KeyInfos()[sw.key].name + " is " +
+                        std::to_string(value) + ", needs " + sw.needs + "): these settings take no effect");
         }
+    }
+
+    // The slots a cab shows for this configuration: every panel and sound slot a key
+    // names, the first key naming it; the rain drops and their sounds take runs of slots.
+    std::vector<ConfigSlot> usedSlots() const {
+        std::vector<ConfigSlot> slots;
+        auto add = [&](bool sound, int64_t index, const char* key) {
+            if (index < 0 || index >= kSlotCount) return;
+            for (const ConfigSlot& known : slots) {
+                if (known.sound == sound && known.index == index) return;
+            }
+            slots.push_back({sound, static_cast<int32_t>(index), key});
+        };
+        auto roles = [&](const KeyInfo& about, const std::vector<int32_t>& values) {
+            for (size_t i = 0; i < values.size(); ++i) {
+                const char role = ValueRole(about, static_cast<int>(i));
+                if (role == 'P' || role == 'S') add(role == 'S', values[i], about.name);
+            }
+        };
+        for (int key = 0; key < opt::count; ++key) {
+            if (key != opt::dropstartindex && key != opt::dropsound) roles(KeyInfos()[key], valuesOf(key));
+        }
+        if (cabmodeLine > 0) roles(CabModeInfo(), cabmode);
+        const int32_t drops = std::min(valuesOf(opt::numberofdrops)[0], 256);
+        for (int32_t d = 0; d < drops; ++d) {
+            add(false, int64_t{valuesOf(opt::dropstartindex)[0]} + d, KeyInfos()[opt::dropstartindex].name);
+        }
+        const std::vector<int32_t> dropSound = valuesOf(opt::dropsound);
+        const int32_t choices = dropSound.size() > 1 ? std::clamp(dropSound[1], 1, kSlotCount) : 1;
+        for (int32_t d = 0; d < choices && dropSound[0] != -1; ++d) {
+            add(true, int64_t{dropSound[0]} + d, KeyInfos()[opt::dropsound].name);
+        }
+        std::sort(slots.begin(), slots.end(), [](const ConfigSlot& a, const ConfigSlot& b) {
+            return a.sound != b.sound ? !a.sound : a.index < b.index;
+        });
+        return slots;
     }
 
     void drops() {
@@ -484,6 +594,7 @@ std::string defaultText(const KeyInfo& about) {
 }  // namespace
 
 std::string SuggestKey(const std::string& name) {
+    if (name.size() > kLongestName && stripBlanks(name.substr(0, 4 * kLongestName)).size() > kLongestName) return "";
     const std::string wanted = lower(stripBlanks(name));
     if (wanted.empty()) return "";
     std::string best;
@@ -491,6 +602,10 @@ std::string SuggestKey(const std::string& name) {
     for (int i = 0; i <= KeyInfoCount(); ++i) {
         const std::string key = i < KeyInfoCount() ? KeyInfos()[i].name : CabModeInfo().name;
         if (key == wanted) return key;
+        // A word far longer or shorter than a key is no typo of it; skipping it keeps a
+        // long line as cheap to check as to read.
+        const size_t gap = wanted.size() > key.size() ? wanted.size() - key.size() : key.size() - wanted.size();
+        if (gap > bestDistance) continue;
         const size_t distance = editDistance(wanted, key);
         if (distance <= bestDistance && (best.empty() || distance < bestDistance)) {
             best = key;
@@ -520,7 +635,8 @@ CheckResult CheckConfigFile(const std::string& path, const std::string& shownNam
     ScrapConfig();
     result.warnings = checker.warnings;
     result.infos = checker.infos;
-    result.report = checker.out.str();
+    result.slots = checker.usedSlots();
+    result.report = std::move(checker.report);
     return result;
 }
 
@@ -541,6 +657,7 @@ std::string ExplainKey(const std::string& key, std::string& suggestion) {
         out << ", read from the dictionary)\n";
     }
     out << "  default: " << defaultText(*about) << "\n  unit:    " << about->unit << '\n';
+    if (const std::string range = RangeText(*about); !range.empty()) out << "  range:   " << range << '\n';
     out << wrap(about->meaning, "  ", 78);
     if (index >= 0) out << "  written: " << about->name << '=' << KeyDefault(index) << '\n';
     return out.str();
@@ -556,7 +673,10 @@ std::string DefaultConfiguration() {
         for (int i = 0; i < KeyInfoCount(); ++i) {
             const KeyInfo& about = KeyInfos()[i];
             if (about.group != KeyGroups()[g]) continue;
-            out << wrap(std::string(about.name) + " (" + about.unit + "): " + about.meaning, "; ", 100);
+            const std::string range = RangeText(about);
+            out << wrap(std::string(about.name) + " (" + about.unit + (range.empty() ? "" : ", " + range) +
+                            "): " + about.meaning,
+                        "; ", 100);
             out << about.name << '=' << KeyDefault(i) << '\n';
         }
     }
@@ -568,15 +688,15 @@ std::string DefaultConfiguration() {
 std::string KeyReferenceMarkdown() {
     std::ostringstream out;
     for (int g = 0; g < KeyGroupCount(); ++g) {
-        out << "\n### " << KeyGroups()[g] << "\n\n| key | default | unit | meaning |\n|---|---|---|---|\n";
+        out << "\n### " << KeyGroups()[g] << "\n\n| key | default | unit | range | meaning |\n|---|---|---|---|---|\n";
         for (int i = 0; i < KeyInfoCount(); ++i) {
             const KeyInfo& about = KeyInfos()[i];
             if (about.group != KeyGroups()[g]) continue;
-            out << "| `" << about.name << "` | " << KeyDefault(i) << " | " << about.unit << " | " << about.meaning
-                << " |\n";
+            out << "| `" << about.name << "` | " << KeyDefault(i) << " | " << about.unit << " | " << RangeText(about)
+                << " | " << about.meaning << " |\n";
         }
         if (CabModeInfo().group == KeyGroups()[g]) {
-            out << "| `cabmode` | (none) | " << CabModeInfo().unit << " | " << CabModeInfo().meaning << " |\n";
+            out << "| `cabmode` | (none) | " << CabModeInfo().unit << " |  | " << CabModeInfo().meaning << " |\n";
         }
     }
     return out.str();

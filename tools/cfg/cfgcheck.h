@@ -2,13 +2,23 @@
 // reading it with the plugin's own reader.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
+
+// A panel or sound slot the plugin writes under a configuration, and the key that sets it.
+struct ConfigSlot {
+    bool sound = false;
+    int32_t index = 0;
+    std::string key;
+};
 
 struct CheckResult {
     bool readable = false;  // false: the file could not be opened
     int warnings = 0;
     int infos = 0;
     std::string report;     // one message per line, "NAME:LINE: ..."
+    std::vector<ConfigSlot> slots;  // panel slots first, each kind by index
 };
 
 // Reads the file at path as the plugin would and explains it line by line; shownName

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "recording.h"
+#include "text.h"
 
 namespace {
 
@@ -70,9 +71,11 @@ std::string csvField(const std::string& text) {
     return out + '"';
 }
 
+// Text for the chart: XML's special characters as entities, and control bytes, which XML
+// refuses, written out as escapes.
 std::string xml(const std::string& text) {
     std::string out;
-    for (const char c : text) {
+    for (const char c : Printable(text)) {
         switch (c) {
             case '<': out += "&lt;"; break;
             case '>': out += "&gt;"; break;
@@ -127,8 +130,18 @@ bool WriteCsv(const Recording& recording, const Scenario& scenario, const std::s
     std::ofstream out(path, std::ios::binary);
     if (!out) return false;
     const std::vector<Column> columns = watchedColumns(recording, scenario);
-    out << "time_s,location_m,speed_kmh,brake,power,reverser";
-    for (const auto& column : columns) out << ',' << csvField(SlotName(scenario, column.sound, column.index));
+    // A slot whose name another column has too (a slot labelled "power", two slots with one
+    // label) is told apart by its index.
+    std::vector<std::string> names = {"time_s", "location_m", "speed_kmh", "brake", "power", "reverser"};
+    const size_t fixedColumns = names.size();
+    for (const auto& column : columns) names.push_back(SlotName(scenario, column.sound, column.index));
+    for (size_t i = fixedColumns; i < names.size(); ++i) {
+        const Column& column = columns[i - fixedColumns];
+        if (std::count(names.begin(), names.end(), SlotName(scenario, column.sound, column.index)) > 1) {
+            names[i] += std::string(column.sound ? " (sound[" : " (panel[") + std::to_string(column.index) + "])";
+        }
+    }
+    for (size_t i = 0; i < names.size(); ++i) out << (i == 0 ? "" : ",") << csvField(names[i]);
     out << '\n';
     SlotReplay slots(recording);
     for (size_t i = 0; i < recording.frames.size(); ++i) {

@@ -12,10 +12,7 @@
 
 namespace {
 
-int32_t toInt(const std::string& word) {
-    const long long value = std::strtoll(word.c_str(), nullptr, 10);
-    return static_cast<int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
-}
+constexpr double kFastest = 100000.0;  // km/h either way
 
 std::string trim(double value) {
     char text[32];
@@ -42,95 +39,101 @@ __attribute__((format(printf, 1, 2))) std::string format(const char* pattern, ..
 Host::Host(const PluginApi& api, const Scenario& scenario, TimelineSink sink)
     : api_(api), scenario_(scenario), sink_(std::move(sink)), train_(scenario.train) {
     for (int i = 0; i < kSlotCount; ++i) {
-        panel_[i] = 0;
-        sound_[i] = kSoundStop;
-        shownPanel_[i] = panel_[i];
-        shownSound_[i] = sound_[i];
+        panel_[i] = recordedPanel_[i] = 0;
+        sound_[i] = recordedSound_[i] = hostSound_[i] = kSoundStop;
     }
     if (train_.enabled) {
         spec_.brakeNotches = train_.brakes;
         spec_.powerNotches = train_.power;
     }
+    sink_(format("%11s%s%12s  %s\n", "time", train_.enabled ? "   location" : "", "speed",
+                 "handles the plugin returned, then the slots that changed (> a host call, ! a note)"));
     api_.Load();
 }
 
 Host::~Host() { api_.Dispose(); }
 
-bool Host::execute(const ScenarioStep& step, std::string& error, bool& finished) {
-    if (!waitFor(step)) {
-        finished = true;
-        return true;
-    }
-    const auto& w = step.words;
-    const std::string& c = step.command;
-    if (c == "vehicle") return vehicle(w, error);
-    if (c == "initialize") {
-        const int32_t mode = w.empty() ? 0 : toInt(w[0]);
-        if (!specSent_) api_.SetVehicleSpec(spec_), specSent_ = true;
-        event("initialize " + std::to_string(mode));
-        api_.Initialize(mode);
-        // Hosts report the driver's handles right after every start.
-        api_.SetPower(driver_.power);
-        api_.SetBrake(driver_.brake);
-        api_.SetReverser(driver_.reverser);
-    } else if (c == "step") {
-        step_ = toInt(w[0]);
-        if (step_ <= 0) return fail(error, "step must be at least 1 ms");
-    } else if (c == "speed") {
-        speed_ = std::strtod(w[0].c_str(), nullptr);
-        // The host hands the speed over as a float: keep it well inside that range.
-        if (!std::isfinite(speed_) || std::fabs(speed_) > 100000.0) {
-            speed_ = 0.0;
-            return fail(error, "speed must be a number of km/h within +-100000");
-        }
-    } else if (c == "location") {
-        location_ = std::strtod(w[0].c_str(), nullptr);
-        if (!std::isfinite(location_)) return fail(error, "location must be a number");
-    } else if (c == "run") {
-        const int32_t span = toInt(w[0]);
-        if (span < 0) return fail(error, "run takes a time in ms from 0");
-        runUntil(time_ + std::min(span, INT32_MAX - time_));
-    } else if (c == "frame") {
-        frame();
-    } else if (c == "power") {
-        driver_.power = toInt(w[0]);
-        event("power " + w[0]);
-        api_.SetPower(driver_.power);
-    } else if (c == "brake") {
-        driver_.brake = toInt(w[0]);
-        event("brake " + w[0]);
-        api_.SetBrake(driver_.brake);
-    } else if (c == "reverser") {
-        driver_.reverser = toInt(w[0]);
-        event("reverser " + w[0]);
-        api_.SetReverser(driver_.reverser);
-    } else if (c == "key" || c == "keydown" || c == "keyup") {
-        event(c + " " + w[0]);
-        if (c != "keyup") api_.KeyDown(toInt(w[0]));
-        if (c != "keydown") api_.KeyUp(toInt(w[0]));
-    } else if (c == "horn") {
-        event("horn " + w[0]);
-        api_.HornBlow(toInt(w[0]));
-    } else if (c == "door") {
-        if (w[0] != "open" && w[0] != "close") return fail(error, "door takes 'open' or 'close'");
-        event("door " + w[0]);
-        if (w[0] == "open") {
-            api_.DoorOpen();
-        } else {
-            api_.DoorClose();
-        }
-    } else if (c == "signal") {
-        event("signal " + w[0]);
-        api_.SetSignal(toInt(w[0]));
-    } else if (c == "beacon") {
-        return beacon(w, error);
-    }
+bool Host::execute(const ScenarioStep& step) {
+    if (stop_ != Stop::None || !waitFor(step)) return false;
+    if (step.kind == StepKind::Run) return runUntil(int64_t{time_} + step.value, step);
+    call(step);
     return true;
 }
 
-bool Host::fail(std::string& error, const std::string& why) {
-    error = why;
-    return false;
+// Everything but a run: the host's own settings and the calls towards the plugin.
+void Host::call(const ScenarioStep& step) {
+    const std::string value = std::to_string(step.value);
+    switch (step.kind) {
+        case StepKind::Vehicle:
+            vehicle(step.vehicle);
+            break;
+        case StepKind::Initialize:
+            if (!specSent_) api_.SetVehicleSpec(spec_), specSent_ = true;
+            event("initialize " + value);
+            api_.Initialize(step.value);
+            // Hosts report the driver's handles right after every start.
+            api_.SetPower(driver_.power);
+            api_.SetBrake(driver_.brake);
+            api_.SetReverser(driver_.reverser);
+            break;
+        // ParseScenario keeps these in range; a step made elsewhere must not stall the clock
+        // or hand the plugin a speed its float cannot hold.
+        case StepKind::Interval:
+            step_ = std::max(step.value, 1);
+            break;
+        case StepKind::Speed:
+            speed_ = std::clamp(step.number, -kFastest, kFastest);
+            break;
+        case StepKind::Location:
+            location_ = step.number;
+            break;
+        case StepKind::Run:  // execute runs the frames itself
+            break;
+        case StepKind::Frame:
+            frame();
+            break;
+        case StepKind::Power:
+            driver_.power = step.value;
+            event("power " + value);
+            api_.SetPower(step.value);
+            break;
+        case StepKind::Brake:
+            driver_.brake = step.value;
+            event("brake " + value);
+            api_.SetBrake(step.value);
+            break;
+        case StepKind::Reverser:
+            driver_.reverser = step.value;
+            event("reverser " + value);
+            api_.SetReverser(step.value);
+            break;
+        case StepKind::Key:
+        case StepKind::KeyDown:
+        case StepKind::KeyUp:
+            event((step.kind == StepKind::Key ? "key " : step.kind == StepKind::KeyDown ? "keydown " : "keyup ") + value);
+            if (step.kind != StepKind::KeyUp) api_.KeyDown(step.value);
+            if (step.kind != StepKind::KeyDown) api_.KeyUp(step.value);
+            break;
+        case StepKind::Horn:
+            event("horn " + value);
+            api_.HornBlow(step.value);
+            break;
+        case StepKind::DoorOpen:
+            event("door open");
+            api_.DoorOpen();
+            break;
+        case StepKind::DoorClose:
+            event("door close");
+            api_.DoorClose();
+            break;
+        case StepKind::Signal:
+            event("signal " + value);
+            api_.SetSignal(step.value);
+            break;
+        case StepKind::Beacon:
+            passBeacon(step.beacon, "");
+            break;
+    }
 }
 
 // Runs frames until the step's moment; false when the time limit came first.
@@ -139,94 +142,76 @@ bool Host::waitFor(const ScenarioStep& step) {
         case StepWait::None:
             return true;
         case StepWait::Time:
-            runUntil(step.at);
-            return true;
+            return runUntil(step.at, step);
         case StepWait::Location: {
             // Due when the train crosses the location, or at once when it already stands
             // beyond it in the direction it is going.
             const double target = step.atLocation;
-            const double ahead = direction() * (location_ - target);
-            bool reached = ahead >= 0.0;
-            while (!reached && time_ < scenario_.limit) {
+            bool reached = direction() * (location_ - target) >= 0.0;
+            while (!reached && time_ < scenario_.limit && stop_ == Stop::None) {
                 const double from = location_;
                 advance(std::min(step_, scenario_.limit - time_));
                 reached = std::min(from, location_) <= target && target <= std::max(from, location_);
             }
-            if (reached) return true;
-            note("limit reached before " + trim(target) + " m (line " + std::to_string(step.line) + ")");
-            return false;
+            if (!reached) stopAtLimit(trim(target) + " m", step);
+            return reached;
         }
         case StepWait::Stand:
-            while (speed_ != 0.0 && time_ < scenario_.limit) advance(std::min(step_, scenario_.limit - time_));
-            if (speed_ == 0.0) return true;
-            note("limit reached before the train stood (line " + std::to_string(step.line) + ")");
-            return false;
+            while (speed_ != 0.0 && time_ < scenario_.limit && stop_ == Stop::None) {
+                advance(std::min(step_, scenario_.limit - time_));
+            }
+            if (speed_ != 0.0) stopAtLimit("the train stood", step);
+            return speed_ == 0.0;
     }
     return true;
 }
 
-bool Host::vehicle(const std::vector<std::string>& w, std::string& error) {
-    if (w.size() % 2 != 0) return fail(error, "vehicle takes pairs: brakes N power N ats N b67 N cars N");
-    for (size_t i = 0; i < w.size(); i += 2) {
-        const int32_t v = toInt(w[i + 1]);
-        if (w[i] == "brakes") {
-            spec_.brakeNotches = v;
-        } else if (w[i] == "power") {
-            spec_.powerNotches = v;
-        } else if (w[i] == "ats") {
-            spec_.atsNotch = v;
-        } else if (w[i] == "b67") {
-            spec_.b67Notch = v;
-        } else if (w[i] == "cars") {
-            spec_.cars = v;
-        } else {
-            return fail(error, "vehicle does not know '" + w[i] + "'");
-        }
-    }
-    if (train_.enabled && (spec_.brakeNotches < 1 || spec_.powerNotches < 1)) {
-        return fail(error, "a train needs at least one brake and one power notch");
-    }
-    train_.brakes = spec_.brakeNotches;
-    train_.power = spec_.powerNotches;
+// Frames up to the time until, never beyond the limit; false when the limit cut it short.
+bool Host::runUntil(int64_t until, const ScenarioStep& step) {
+    const int32_t end = static_cast<int32_t>(std::min<int64_t>(until, scenario_.limit));
+    while (time_ < end && stop_ == Stop::None) advance(std::min(step_, end - time_));
+    if (until <= scenario_.limit && stop_ == Stop::None) return true;
+    stopAtLimit(trim(static_cast<double>(until) / 1000.0) + " s", step);
+    return false;
+}
+
+// The time limit ends the run with a note; the frame limit has ended it already.
+void Host::stopAtLimit(const std::string& before, const ScenarioStep& step) {
+    if (stop_ == Stop::FrameLimit) return;
+    stop_ = Stop::TimeLimit;
+    sink_(format("%9.3f s%s  ! limit reached before %s (line %d)\n", time_ / 1000.0, place().c_str(), before.c_str(),
+                 step.line));
+}
+
+void Host::vehicle(const VehicleChange& change) {
+    if (change.brakes) spec_.brakeNotches = *change.brakes;
+    if (change.power) spec_.powerNotches = *change.power;
+    if (change.ats) spec_.atsNotch = *change.ats;
+    if (change.b67) spec_.b67Notch = *change.b67;
+    if (change.cars) spec_.cars = *change.cars;
+    // The train's physics divide by its notches; a host given none keeps at least one.
+    train_.brakes = std::max(spec_.brakeNotches, 1);
+    train_.power = std::max(spec_.powerNotches, 1);
     api_.SetVehicleSpec(spec_);
     specSent_ = true;
-    return true;
-}
-
-bool Host::beacon(const std::vector<std::string>& w, std::string& error) {
-    ATS_BEACONDATA data{toInt(w[0]), 0, 0.0f, 0};
-    if ((w.size() - 1) % 2 != 0) return fail(error, "beacon TYPE [signal N] [distance N] [optional N]");
-    for (size_t i = 1; i < w.size(); i += 2) {
-        if (w[i] == "signal") {
-            data.signal = toInt(w[i + 1]);
-        } else if (w[i] == "distance") {
-            data.distance = std::strtof(w[i + 1].c_str(), nullptr);
-        } else if (w[i] == "optional") {
-            data.optional = toInt(w[i + 1]);
-        } else {
-            return fail(error, "beacon does not know '" + w[i] + "'");
-        }
-    }
-    passBeacon(data, "");
-    return true;
 }
 
 void Host::passBeacon(const ATS_BEACONDATA& data, const std::string& label) {
     std::string text = "beacon " + std::to_string(data.type) + " signal " + std::to_string(data.signal) +
                        " optional " + std::to_string(data.optional);
-    if (!label.empty()) text += " (" + label + ")";
+    if (!label.empty()) text += " (" + Printable(label) + ")";
     event(text);
     recording_.beacons.push_back({time_, location_, data.type, label});
     api_.SetBeaconData(data);
 }
 
-void Host::runUntil(int32_t until) {
-    while (time_ < until) advance(std::min(step_, until - time_));
-}
-
 // One frame interval: the train moves (with the handles of the last frame), the
 // beacons it passed are reported, then the frame.
 void Host::advance(int32_t dt) {
+    if (recording_.frames.size() >= frameLimit_) {
+        stop_ = Stop::FrameLimit;
+        return;
+    }
     time_ += dt;
     const double from = location_;
     if (train_.enabled) {
@@ -247,17 +232,13 @@ void Host::passRoute(double from, double to) {
     const auto& route = scenario_.route;
     if (to > from) {
         for (const auto& b : route) {
-            if (from < b.location && to >= b.location) passRouteBeacon(b);
+            if (from < b.location && to >= b.location) passBeacon(b.data, b.label);
         }
     } else if (to < from) {
         for (auto b = route.rbegin(); b != route.rend(); ++b) {
-            if (from >= b->location && to < b->location) passRouteBeacon(*b);
+            if (from >= b->location && to < b->location) passBeacon(b->data, b->label);
         }
     }
-}
-
-void Host::passRouteBeacon(const RouteBeacon& b) {
-    passBeacon(ATS_BEACONDATA{b.type, b.signal, b.distance, b.optional}, b.label);
 }
 
 void Host::frame() {
@@ -273,18 +254,25 @@ void Host::frame() {
     recording_.powerNotches = spec_.powerNotches;
     std::string changes;
     for (int i = 0; i < kSlotCount; ++i) {
-        if (panel_[i] != shownPanel_[i]) {
-            if (!quiet(false, i)) changes += " " + slot(false, i) + "=" + std::to_string(panel_[i]);
-            recording_.changes.push_back({index, false, i, panel_[i]});
-        }
+        if (panel_[i] == recordedPanel_[i]) continue;
+        if (!quiet(false, i)) changes += " " + slot(false, i) + "=" + std::to_string(panel_[i]);
+        recording_.changes.push_back({index, false, i, panel_[i]});
+        recordedPanel_[i] = panel_[i];
     }
     for (int i = 0; i < kSlotCount; ++i) {
-        if (sound_[i] != shownSound_[i]) {
-            if (!quiet(true, i)) changes += " " + slot(true, i) + "=" + std::to_string(sound_[i]);
+        // What the plugin wrote shows in the timeline; the record also takes the host's own
+        // mark of a sound it has started, so a table shows each play as 1, then 2.
+        const bool written = sound_[i] != hostSound_[i];
+        if (written || sound_[i] != recordedSound_[i]) {
             recording_.changes.push_back({index, true, i, sound_[i]});
+            recordedSound_[i] = sound_[i];
+        }
+        if (written && !quiet(true, i)) {
+            changes += " " + slot(true, i) + "=" + std::to_string(sound_[i]) + " (" + SoundWord(sound_[i]) + ")";
         }
         // A sound played once keeps playing until it ends: the host marks it "continue".
         if (sound_[i] == kSoundOnce) sound_[i] = kSoundContinue;
+        hostSound_[i] = sound_[i];
     }
     const bool handlesChanged = !printedAny_ || out.brake != shown_.brake || out.power != shown_.power ||
                                 out.reverser != shown_.reverser;
@@ -294,10 +282,6 @@ void Host::frame() {
         shown_ = out;
         printedAny_ = true;
     }
-    for (int i = 0; i < kSlotCount; ++i) {
-        shownPanel_[i] = panel_[i];
-        shownSound_[i] = sound_[i];
-    }
 }
 
 // A slot as the timeline names it: the author's label in quotes, else panel[N] / sound[N].
@@ -305,7 +289,7 @@ std::string Host::slot(bool sound, int i) const {
     const bool named = std::any_of(scenario_.labels.begin(), scenario_.labels.end(), [&](const SlotLabel& l) {
         return l.sound == sound && l.index == i && !l.text.empty();
     });
-    const std::string name = SlotName(scenario_, sound, i);
+    const std::string name = Printable(SlotName(scenario_, sound, i));
     return named ? "\"" + name + "\"" : name;
 }
 
@@ -334,6 +318,20 @@ void Host::event(const std::string& what) const {
     sink_(format("%9.3f s%s  > %s\n", time_ / 1000.0, place().c_str(), what.c_str()));
 }
 
-void Host::note(const std::string& what) const {
-    sink_(format("%9.3f s%s  ! %s\n", time_ / 1000.0, place().c_str(), what.c_str()));
+std::string SoundWord(int32_t value) {
+    switch (value) {
+        case kSoundStop:
+            return "stop";
+        case kSoundLoop:
+            return "loop";
+        case kSoundOnce:
+            return "once";
+        case kSoundContinue:
+            return "continue";
+        default:
+            break;
+    }
+    // Between stop and loop the host loops the sound at a volume in hundredths of a decibel.
+    if (value > kSoundStop && value < kSoundLoop) return "volume " + trim(value / 100.0) + " dB";
+    return "not a sound command";
 }

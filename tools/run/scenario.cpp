@@ -1,59 +1,49 @@
-// The scenario reader and the train's physics.
+// The scenario reader, which checks every line before anything runs, and the train's physics.
 #include "scenario.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 namespace {
 
-// Each command with the fewest and most arguments it takes.
-struct CommandShape {
-    const char* name;
-    size_t minArgs;
-    size_t maxArgs;
-};
+constexpr int64_t kLowest = INT32_MIN;
+constexpr int64_t kHighest = INT32_MAX;
+constexpr double kFastest = 100000.0;  // km/h either way: the host hands speeds over as floats
 
-constexpr CommandShape kCommands[] = {
-    {"vehicle", 0, 10}, {"initialize", 0, 1}, {"step", 1, 1},   {"speed", 1, 1},    {"run", 1, 1},
-    {"frame", 0, 0},    {"power", 1, 1},      {"brake", 1, 1},  {"reverser", 1, 1}, {"key", 1, 1},
-    {"keydown", 1, 1},  {"keyup", 1, 1},      {"horn", 1, 1},   {"door", 1, 1},     {"beacon", 1, 7},
-    {"signal", 1, 1},   {"location", 1, 1},
-};
-
-const CommandShape* findCommand(const std::string& name) {
-    for (const auto& shape : kCommands) {
-        if (name == shape.name) return &shape;
-    }
-    return nullptr;
-}
-
-bool isInteger(const std::string& word) {
-    size_t i = (word.size() > 1 && word[0] == '-') ? 1 : 0;
-    if (i == word.size()) return false;
-    for (; i < word.size(); ++i) {
+// A whole number as written: an optional '-' and decimal digits, within low..high.
+bool wholeNumber(const std::string& word, int64_t low, int64_t high, int32_t& out) {
+    const size_t first = !word.empty() && word[0] == '-' ? 1 : 0;
+    if (first == word.size()) return false;
+    int64_t magnitude = 0;
+    for (size_t i = first; i < word.size(); ++i) {
         if (word[i] < '0' || word[i] > '9') return false;
+        magnitude = std::min<int64_t>(magnitude * 10 + (word[i] - '0'), kHighest + 2);
     }
-    return true;
-}
-
-bool toNumber(const std::string& word, double& out) {
-    if (word.empty()) return false;
-    char* end = nullptr;
-    out = std::strtod(word.c_str(), &end);
-    return end != nullptr && *end == '\0' && std::isfinite(out);
-}
-
-bool toInteger(const std::string& word, int32_t& out) {
-    if (!isInteger(word) || word.size() > 11) return false;
-    const long long value = std::strtoll(word.c_str(), nullptr, 10);
-    if (value < INT32_MIN || value > INT32_MAX) return false;
+    const int64_t value = first == 1 ? -magnitude : magnitude;
+    if (value < low || value > high) return false;
     out = static_cast<int32_t>(value);
     return true;
 }
+
+// A finite decimal number: digits, '.', a sign and an exponent, nothing else.
+bool realNumber(const std::string& word, double& out) {
+    if (word.empty() || word.find_first_not_of("0123456789.-+eE") != std::string::npos) return false;
+    char* end = nullptr;
+    out = std::strtod(word.c_str(), &end);
+    return end == word.c_str() + word.size() && std::isfinite(out);
+}
+
+std::string range(int64_t low, int64_t high) {
+    if (low == kLowest && high == kHighest) return "a whole number";
+    if (high == kHighest) return "a whole number, " + std::to_string(low) + " or more";
+    return "a whole number from " + std::to_string(low) + " to " + std::to_string(high);
+}
+
+std::string quoted(const std::string& word) { return "'" + Printable(word) + "'"; }
 
 // "1.0,0.8,0.5" into numbers; false on anything else or a negative number.
 bool toList(const std::string& word, std::vector<double>& out) {
@@ -61,10 +51,10 @@ bool toList(const std::string& word, std::vector<double>& out) {
     std::istringstream parts(word);
     for (std::string part; std::getline(parts, part, ',');) {
         double value = 0.0;
-        if (!toNumber(part, value) || value < 0.0) return false;
+        if (!realNumber(part, value) || value < 0.0) return false;
         out.push_back(value);
     }
-    return !out.empty();
+    return !out.empty() && word.back() != ',';
 }
 
 // Words split at blanks; "quoted text" is one word; '#' outside quotes starts a comment.
@@ -97,13 +87,36 @@ bool splitWords(const std::string& line, std::vector<std::string>& words) {
     return !quoted;
 }
 
+// The steps that take one whole number (initialize: at most one), with its range.
+struct NumberStep {
+    const char* name;
+    StepKind kind;
+    int64_t low;
+    int64_t high;
+    const char* what;
+};
+
+constexpr NumberStep kNumberSteps[] = {
+    {"initialize", StepKind::Initialize, kLowest, kHighest, "a brake mode"},
+    {"step", StepKind::Interval, 1, kHighest, "a frame interval in ms"},
+    {"run", StepKind::Run, 0, kHighest, "a time in ms"},
+    {"power", StepKind::Power, kLowest, kHighest, "a notch"},
+    {"brake", StepKind::Brake, kLowest, kHighest, "a notch"},
+    {"reverser", StepKind::Reverser, -1, 1, "a position"},
+    {"key", StepKind::Key, kLowest, kHighest, "a key number"},
+    {"keydown", StepKind::KeyDown, kLowest, kHighest, "a key number"},
+    {"keyup", StepKind::KeyUp, kLowest, kHighest, "a key number"},
+    {"horn", StepKind::Horn, kLowest, kHighest, "a horn type"},
+    {"signal", StepKind::Signal, kLowest, kHighest, "a signal aspect"},
+};
+
 struct Parser {
     Scenario& out;
-    std::string& error;
+    ScenarioError& error;
     int lineNumber = 0;
 
     bool fail(const std::string& why) {
-        error = "line " + std::to_string(lineNumber) + ": " + why;
+        error = {lineNumber, why};
         return false;
     }
 
@@ -118,43 +131,61 @@ struct Parser {
             double number = 0.0;
             int32_t whole = 0;
             if (name == "brakes" || name == "power") {
-                if (!toInteger(value, whole) || whole < 1 || whole > 100) return fail(name + " needs 1 to 100 notches");
+                if (!wholeNumber(value, 1, 100, whole)) return fail(name + " needs 1 to 100 notches, not " + quoted(value));
                 (name == "brakes" ? t.brakes : t.power) = whole;
             } else if (name == "accel" || name == "decel") {
-                if (!toList(value, list)) return fail(name + " takes m/s² numbers separated by ','");
+                if (!toList(value, list)) return fail(name + " takes m/s² numbers separated by ',', not " + quoted(value));
                 (name == "accel" ? t.accel : t.decel) = list;
             } else if (name == "topspeed" || name == "emergency") {
-                if (!toNumber(value, number) || number <= 0.0) return fail(name + " needs a number above 0");
+                if (!realNumber(value, number) || number <= 0.0) {
+                    return fail(name + " needs a number above 0, not " + quoted(value));
+                }
                 (name == "topspeed" ? t.topSpeed : t.emergency) = number;
             } else if (name == "resistance") {
                 if (!toList(value, list) || list.size() > 2) return fail("resistance takes A or A,B in m/s²");
                 t.resistance = list[0];
                 t.resistance100 = list.size() > 1 ? list[1] : 0.0;
             } else {
-                return fail("train does not know '" + name + "'");
+                return fail("train does not know " + quoted(name));
+            }
+        }
+        return true;
+    }
+
+    // The pairs of a beacon from w[from] on: signal, optional, distance (and label, when
+    // the line may name the beacon).
+    bool beaconPairs(const std::vector<std::string>& w, size_t from, const char* usage, ATS_BEACONDATA& data,
+                     std::string* label) {
+        if ((w.size() - from) % 2 != 0) return fail(std::string("pairs expected: ") + usage);
+        for (size_t i = from; i < w.size(); i += 2) {
+            const std::string& name = w[i];
+            const std::string& value = w[i + 1];
+            double distance = 0.0;
+            if (name == "label" && label != nullptr) {
+                *label = value;
+            } else if (name == "signal" || name == "optional") {
+                if (!wholeNumber(value, kLowest, kHighest, name == "signal" ? data.signal : data.optional)) {
+                    return fail(name + " takes a whole number, not " + quoted(value));
+                }
+            } else if (name == "distance") {
+                if (!realNumber(value, distance) || std::fabs(distance) > FLT_MAX) {
+                    return fail("distance takes a number, not " + quoted(value));
+                }
+                data.distance = static_cast<float>(distance);
+            } else {
+                return fail(std::string("unknown ") + quoted(name) + ": " + usage);
             }
         }
         return true;
     }
 
     bool route(const std::vector<std::string>& w) {
+        static constexpr const char* kUsage = "route M TYPE [signal N] [optional N] [distance N] [label TEXT]";
         RouteBeacon beacon;
-        if (w.size() < 2 || !toNumber(w[0], beacon.location) || !toInteger(w[1], beacon.type)) {
-            return fail("route takes a location in m and a beacon type: 'route 1200 44000 signal 0'");
+        if (w.size() < 2 || !realNumber(w[0], beacon.location) || !wholeNumber(w[1], kLowest, kHighest, beacon.data.type)) {
+            return fail(std::string("route takes a location in m and a beacon type: ") + kUsage);
         }
-        if (w.size() % 2 != 0) return fail("route M TYPE [signal N] [optional N] [distance N] [label TEXT]");
-        for (size_t i = 2; i < w.size(); i += 2) {
-            double number = 0.0;
-            if (w[i] == "label") {
-                beacon.label = w[i + 1];
-            } else if (w[i] == "signal" && toInteger(w[i + 1], beacon.signal)) {
-            } else if (w[i] == "optional" && toInteger(w[i + 1], beacon.optional)) {
-            } else if (w[i] == "distance" && toNumber(w[i + 1], number)) {
-                beacon.distance = static_cast<float>(number);
-            } else {
-                return fail("route does not understand '" + w[i] + " " + w[i + 1] + "'");
-            }
-        }
+        if (!beaconPairs(w, 2, kUsage, beacon.data, &beacon.label)) return false;
         // Beacons at one place fire in the order written.
         const auto place = std::upper_bound(out.route.begin(), out.route.end(), beacon.location,
                                             [](double m, const RouteBeacon& b) { return m < b.location; });
@@ -167,8 +198,7 @@ struct Parser {
         SlotLabel slot;
         const bool named = command != "watch";
         const size_t wanted = named ? 3 : 2;
-        if (w.size() != wanted || (w[0] != "panel" && w[0] != "sound") || !toInteger(w[1], slot.index) ||
-            slot.index < 0 || slot.index > 255) {
+        if (w.size() != wanted || (w[0] != "panel" && w[0] != "sound") || !wholeNumber(w[1], 0, 255, slot.index)) {
             return fail(named ? command + " takes panel|sound, an index 0..255 and a text: " + command +
                                     " panel 12 \"AWS\""
                               : "watch takes panel|sound and an index 0..255");
@@ -208,7 +238,9 @@ struct Parser {
             return true;
         }
         if (command == "limit") {
-            if (w.size() != 1 || !toInteger(w[0], out.limit) || out.limit <= 0) return fail("limit takes a time in ms");
+            if (w.size() != 1 || !wholeNumber(w[0], 1, kHighest, out.limit)) {
+                return fail("limit takes a time in ms (" + range(1, kHighest) + ")");
+            }
             return true;
         }
         if (command == "chart") {
@@ -220,38 +252,130 @@ struct Parser {
         return true;
     }
 
-    bool wait(const std::vector<std::string>& words, ScenarioStep& step, size_t& first) {
-        if (words.size() < 3) return fail("'at' needs a time in ms, a location like 1200m or 'stand', and a command");
+    bool wait(const std::vector<std::string>& words, ScenarioStep& step) {
+        static constexpr const char* kUsage = "'at' needs a time in ms, a location like 1200m or 'stand', and a step";
+        if (words.size() < 3) return fail(kUsage);
         const std::string& when = words[1];
         if (when == "stand") {
             step.wait = StepWait::Stand;
-        } else if (when.size() > 1 && when.back() == 'm' && toNumber(when.substr(0, when.size() - 1), step.atLocation)) {
+        } else if (when.size() > 1 && when.back() == 'm' &&
+                   realNumber(when.substr(0, when.size() - 1), step.atLocation)) {
             step.wait = StepWait::Location;
-        } else if (isInteger(when)) {
-            int32_t time = 0;
-            if (!toInteger(when, time) || time < 0) return fail("'at' needs a time in ms from 0");
+        } else if (wholeNumber(when, 0, kHighest, step.at)) {
             step.wait = StepWait::Time;
-            step.at = time;
         } else {
-            return fail("'at' needs a time in ms, a location like 1200m or 'stand', and a command");
+            return fail(std::string(kUsage) + ", not " + quoted(when));
         }
-        first = 2;
+        return true;
+    }
+
+    bool vehicle(const std::vector<std::string>& w, VehicleChange& change) {
+        static constexpr const char* kUsage = "vehicle takes pairs: brakes N power N ats N b67 N cars N";
+        if (w.size() % 2 != 0) return fail(kUsage);
+        for (size_t i = 0; i < w.size(); i += 2) {
+            std::optional<int32_t>* field = w[i] == "brakes" ? &change.brakes
+                                            : w[i] == "power" ? &change.power
+                                            : w[i] == "ats"   ? &change.ats
+                                            : w[i] == "b67"   ? &change.b67
+                                            : w[i] == "cars"  ? &change.cars
+                                                              : nullptr;
+            if (field == nullptr) return fail("vehicle does not know " + quoted(w[i]) + "; " + kUsage);
+            int32_t value = 0;
+            if (!wholeNumber(w[i + 1], kLowest, kHighest, value)) {
+                return fail(w[i] + " takes a whole number, not " + quoted(w[i + 1]));
+            }
+            *field = value;
+        }
+        return true;
+    }
+
+    // A host call: its kind and its typed arguments.
+    bool step(const std::string& command, const std::vector<std::string>& w, ScenarioStep& step) {
+        for (const NumberStep& shape : kNumberSteps) {
+            if (command != shape.name) continue;
+            step.kind = shape.kind;
+            const bool optional = shape.kind == StepKind::Initialize;
+            if (w.size() > 1 || (w.empty() && !optional)) {
+                return fail(command + " takes " + (optional ? "at most " : "") + "one number (" + shape.what + ")");
+            }
+            if (!w.empty() && !wholeNumber(w[0], shape.low, shape.high, step.value)) {
+                return fail(command + " takes " + shape.what + " (" + range(shape.low, shape.high) + "), not " +
+                            quoted(w[0]));
+            }
+            return true;
+        }
+        if (command == "frame") {
+            step.kind = StepKind::Frame;
+            return w.empty() || fail("frame takes no argument");
+        }
+        if (command == "door") {
+            if (w.size() != 1 || (w[0] != "open" && w[0] != "close")) return fail("door takes 'open' or 'close'");
+            step.kind = w[0] == "open" ? StepKind::DoorOpen : StepKind::DoorClose;
+            return true;
+        }
+        if (command == "speed" || command == "location") {
+            step.kind = command == "speed" ? StepKind::Speed : StepKind::Location;
+            const bool speed = step.kind == StepKind::Speed;
+            if (w.size() != 1 || !realNumber(w[0], step.number) || (speed && std::fabs(step.number) > kFastest)) {
+                const std::string wanted = speed ? "speed takes a number of km/h from -100000 to 100000"
+                                                 : "location takes a number of metres";
+                return fail(w.size() == 1 ? wanted + ", not " + quoted(w[0]) : wanted);
+            }
+            return true;
+        }
+        if (command == "vehicle") {
+            step.kind = StepKind::Vehicle;
+            return vehicle(w, step.vehicle);
+        }
+        if (command == "beacon") {
+            static constexpr const char* kUsage = "beacon TYPE [signal N] [optional N] [distance N]";
+            step.kind = StepKind::Beacon;
+            if (w.empty() || !wholeNumber(w[0], kLowest, kHighest, step.beacon.type)) {
+                return fail(std::string("beacon takes a type first: ") + kUsage);
+            }
+            return beaconPairs(w, 1, kUsage, step.beacon, nullptr);
+        }
+        return fail("unknown command " + quoted(command));
+    }
+
+    // What only the whole file tells: a step at all, the time limit, a train's notches.
+    bool wholeFile() {
+        if (out.steps.empty()) {
+            lineNumber = 0;
+            return fail("no step to run: a scenario needs at least one host call, such as 'initialize'");
+        }
+        int64_t clock = 0;  // the earliest the host's clock can read after each step
+        const std::string raise = " (a 'limit' line raises it)";
+        for (const ScenarioStep& s : out.steps) {
+            lineNumber = s.line;
+            if (s.wait == StepWait::Time) {
+                if (s.at > out.limit) {
+                    return fail("at " + std::to_string(s.at) + " is past the time limit of " +
+                                std::to_string(out.limit) + " ms" + raise);
+                }
+                clock = std::max<int64_t>(clock, s.at);
+            }
+            if (s.kind == StepKind::Run) {
+                if (clock + s.value > out.limit) {
+                    return fail("run " + std::to_string(s.value) + " would go past the time limit of " +
+                                std::to_string(out.limit) + " ms: the clock reads at least " +
+                                std::to_string(clock) + " ms here" + raise);
+                }
+                clock += s.value;
+            }
+            const VehicleChange& v = s.vehicle;
+            if (out.train.enabled && s.kind == StepKind::Vehicle &&
+                ((v.brakes && *v.brakes < 1) || (v.power && *v.power < 1))) {
+                return fail("a train needs at least one brake and one power notch");
+            }
+        }
         return true;
     }
 };
 
 }  // namespace
 
-bool ReadTextFile(const std::string& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream text;
-    text << in.rdbuf();
-    out = text.str();
-    return true;
-}
-
-bool ParseScenario(const std::string& text, const std::string& folder, Scenario& out, std::string& error) {
+bool ParseScenario(const std::string& text, const std::string& folder, Scenario& out, ScenarioError& error) {
     Parser parser{out, error};
     std::istringstream lines(text);
     std::string line;
@@ -263,25 +387,22 @@ bool ParseScenario(const std::string& text, const std::string& folder, Scenario&
 
         ScenarioStep step;
         step.line = parser.lineNumber;
-        size_t first = 0;
-        if (words[0] == "at" && !parser.wait(words, step, first)) return false;
-        step.command = words[first];
-        step.words.assign(words.begin() + static_cast<std::ptrdiff_t>(first) + 1, words.end());
+        const bool waits = words[0] == "at";
+        if (waits && !parser.wait(words, step)) return false;
+        const size_t first = waits ? 2 : 0;
+        const std::string& command = words[first];
+        const std::vector<std::string> args(words.begin() + static_cast<std::ptrdiff_t>(first) + 1, words.end());
 
         bool declared = false;
-        if (!parser.declaration(step.command, step.words, folder, declared)) return false;
+        if (!parser.declaration(command, args, folder, declared)) return false;
         if (declared) {
-            if (first != 0) return parser.fail("'" + step.command + "' describes the scenario and takes no 'at'");
+            if (waits) return parser.fail("'" + command + "' describes the scenario and takes no 'at'");
             continue;
         }
-        const CommandShape* shape = findCommand(step.command);
-        if (shape == nullptr) return parser.fail("unknown command '" + step.command + "'");
-        if (step.words.size() < shape->minArgs || step.words.size() > shape->maxArgs) {
-            return parser.fail("wrong number of arguments for '" + step.command + "'");
-        }
+        if (!parser.step(command, args, step)) return false;
         out.steps.push_back(step);
     }
-    return true;
+    return parser.wholeFile();
 }
 
 namespace {

@@ -1,21 +1,58 @@
 // A scenario: the host calls to replay against the plugin, one command per line, and
-// optionally the train, route and labels of a closed-loop drive.
+// optionally the train, route and labels of a closed-loop drive. The reader checks every
+// line when the file is read and hands the host typed steps, so nothing runs from a file
+// with a mistake in it.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "plugin/records.h"
+#include "text.h"
 
 // What a step waits for before its call is made.
 enum class StepWait { None, Time, Location, Stand };
 
+// The host call of a step (or the host's own setting it changes).
+enum class StepKind {
+    Vehicle,     // SetVehicleSpec with the fields the step gives
+    Initialize,  // Initialize(value), then the driver's three handle reports
+    Interval,    // the frame interval becomes value ms ("step")
+    Speed,       // the train's speed becomes number km/h
+    Location,    // the train moves to number m, passing no beacon
+    Run,         // frames for value ms
+    Frame,       // one frame at the present time
+    Power,       // the driver's power handle to notch value
+    Brake,       // the driver's brake handle to notch value
+    Reverser,    // the driver's reverser to value (-1, 0, 1)
+    Key,         // key value pressed and released
+    KeyDown,     // key value pressed
+    KeyUp,       // key value released
+    Horn,        // HornBlow(value)
+    DoorOpen,
+    DoorClose,
+    Signal,      // SetSignal(value)
+    Beacon,      // SetBeaconData(beacon), wherever the train is
+};
+
+// The fields a vehicle step sets; the others keep what the host last reported.
+struct VehicleChange {
+    std::optional<int32_t> brakes, power, ats, b67, cars;
+};
+
+// One step as ParseScenario reads it, every number already within its range.
 struct ScenarioStep {
     int line = 0;                    // line number in the file, for messages
     StepWait wait = StepWait::None;  // run frames until this holds first
-    int32_t at = -1;                 // StepWait::Time: the time in ms
+    int32_t at = 0;                  // StepWait::Time: the time in ms
     double atLocation = 0.0;         // StepWait::Location: the location in metres
-    std::string command;             // vehicle, initialize, step, speed, run, frame, power, ...
-    std::vector<std::string> words;  // the arguments as written (quotes removed)
+    StepKind kind = StepKind::Frame;
+    int32_t value = 0;               // notch, position, key, horn, mode, signal or ms
+    double number = 0.0;             // Speed: km/h; Location: m
+    ATS_BEACONDATA beacon{};         // Beacon
+    VehicleChange vehicle;           // Vehicle
 };
 
 // The train the closed-loop simulator moves with the handles the plugin returns.
@@ -34,10 +71,7 @@ struct TrainModel {
 // A beacon placed on the line; the host reports it whenever the train passes it.
 struct RouteBeacon {
     double location = 0.0;
-    int32_t type = 0;
-    int32_t signal = 0;
-    float distance = 0.0f;
-    int32_t optional = 0;
+    ATS_BEACONDATA data{};
     std::string label;
 };
 
@@ -55,16 +89,20 @@ struct Scenario {
     TrainModel train;
     std::vector<RouteBeacon> route;  // in order of location
     std::vector<SlotLabel> labels;
-    int32_t limit = 600000;          // ms: no run goes beyond this time
+    int32_t limit = 600000;          // ms: the host's clock never goes beyond this time
     bool chartByDistance = false;    // the chart's horizontal axis: distance instead of time
     std::string title;
 };
 
-// Parses the text; false with "line N: reason" in error on the first bad line.
-bool ParseScenario(const std::string& text, const std::string& folder, Scenario& out, std::string& error);
+// Why a scenario was refused: the line (0 for the file as a whole) and what is wrong.
+struct ScenarioError {
+    int line = 0;
+    std::string message;
+};
 
-// Reads a whole file; false when it cannot be read.
-bool ReadTextFile(const std::string& path, std::string& out);
+// Reads the whole text into out, checking every line; false with the first mistake in
+// error. A text without a single step is refused: it would run nothing.
+bool ParseScenario(const std::string& text, const std::string& folder, Scenario& out, ScenarioError& error);
 
 // The physics of one time step: the new speed (km/h) and the distance covered (m) from
 // the speed, the handles the plugin returned and dt in seconds.
