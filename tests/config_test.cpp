@@ -104,6 +104,12 @@ TEST_F(ConfigFileTest, KeysMatchWholeTextCaseAndEquals) {
     deleteFromDictionary("cabmode");
     ASSERT_TRUE(getFromDictionary(found, "cabmode"));
     EXPECT_EQ(found.value, 5);
+    // The next start begins from the defaults with an empty dictionary.
+    ScrapConfig();
+    SetDefaults();
+    EXPECT_THAT(listOf(opt::gearratios), ElementsAre(0));
+    EXPECT_EQ(FirstDictionaryEntry(), nullptr);
+    EXPECT_FALSE(LoadConfigFrom("/nonexistent/footplate.cfg"));
 }
 
 TEST_F(ConfigFileTest, LineEndsAndLengthsDecideWhereReadingStops) {
@@ -122,15 +128,6 @@ TEST_F(ConfigFileTest, LineEndsAndLengthsDecideWhereReadingStops) {
     // empty line: reading stops there.
     ASSERT_TRUE(read("awsdelay=" + std::string(1013, '1') + "\nawsminspeed=5\n"));
     EXPECT_EQ(Option(opt::awsminspeed), 0);
-}
-
-TEST_F(ConfigFileTest, SecondReadStartsFromDefaults) {
-    ASSERT_TRUE(read("awsdelay=5000,1,2\ncabmode=1\n"));
-    ScrapConfig();
-    SetDefaults();
-    EXPECT_THAT(listOf(opt::awsdelay), ElementsAre(3000));
-    EXPECT_EQ(FirstDictionaryEntry(), nullptr);
-    EXPECT_FALSE(LoadConfigFrom("/nonexistent/footplate.cfg"));
 }
 
 // The block reader must hand out exactly the lines a reader of one byte per call would.
