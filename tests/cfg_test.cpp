@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <regex>
-#include <sstream>
 #include <tuple>
 #include <vector>
 
@@ -31,12 +30,9 @@ CheckResult check(const std::string& text) {
 
 // Every message about one line of the file.
 std::string about(const CheckResult& r, int line) {
-    std::istringstream lines(r.report);
+    const std::regex said("(^|\\n)t\\.cfg:" + std::to_string(line) + ": ([^\\n]*)");
     std::string out;
-    const std::string prefix = "t.cfg:" + std::to_string(line) + ": ";
-    for (std::string l; std::getline(lines, l);) {
-        if (l.rfind(prefix, 0) == 0) out += l.substr(prefix.size()) + "\n";
-    }
+    for (std::sregex_iterator m(r.report.begin(), r.report.end(), said), end; m != end; ++m) out += (*m)[2].str() + "\n";
     return out;
 }
 
