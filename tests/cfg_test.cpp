@@ -218,17 +218,14 @@ TEST(CfgTool, DefaultConfigurationsReadAsEveryDefault) {
 
 // The tool reads with the plugin's own reader: where it says reading stops, the real
 // plugin stops too.
-class CfgAgreesWithPlugin : public PluginTest {};
-
-TEST_F(CfgAgreesWithPlugin, EmptyLineAndRepeatedKey) {
+TEST_F(PluginTest, CfgReadsEmptyLineAndRepeatedKeyAsThePluginDoes) {
     const std::string config = "reverserindex=7\nreverserindex=8 \n\nreverserindex=9\n";
-    EXPECT_THAT(check(config).report,
-                AllOf(HasSubstr("t.cfg:2: reverserindex = 8, 0"), HasSubstr("t.cfg:3: warning: reading stops at this empty line")));
-
+    EXPECT_THAT(check(config).report, AllOf(HasSubstr("t.cfg:2: reverserindex = 8, 0"),
+                                            HasSubstr("t.cfg:3: warning: reading stops at this empty line")));
     Start(config);
-    api().SetReverser(1);
+    Drive(1, 0);
     Frame(100);
-    EXPECT_THAT(std::vector<int32_t>(panel + 7, panel + 10), ElementsAre(0, 1, 0));
+    EXPECT_THAT(Panel({7, 8, 9}), ElementsAre(0, 1, 0));
 }
 
 }  // namespace
