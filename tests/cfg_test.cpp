@@ -23,7 +23,7 @@ using ::testing::Matcher;
 using ::testing::Not;
 
 CheckResult check(const std::string& text) {
-    const std::string path = FreshFolder("cfg") + "/t.cfg";
+    static const std::string path = FreshFolder("cfg") + "/t.cfg";  // one file, written anew for each
     WriteFile(path, text);
     return CheckConfigFile(path, "t.cfg");
 }
