@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <regex>
 #include <tuple>
-#include <vector>
 
 #include "cfgcheck.h"
 #include "command.h"

@@ -4,7 +4,6 @@
 #include <gmock/gmock.h>
 
 #include <filesystem>
-#include <optional>
 #include <regex>
 #include <tuple>
 #include <vector>
