@@ -4,11 +4,8 @@
 
 namespace {
 
-constexpr int kBlue = 40;
-constexpr int kYellow = 41;
-constexpr int kRed = 42;
-constexpr int kSound = 8;
-constexpr int kKey = 9;
+constexpr int kBlue = 40, kYellow = 41, kRed = 42;
+constexpr int kSound = 8, kKey = 9;
 
 // The blue lamp flashes with a 500 ms period.
 const std::string kConfig =
@@ -23,6 +20,17 @@ protected:
         ASSERT_EQ(sound[kSound], kSoundOnce);
         sound[kSound] = kSoundContinue;  // the host plays the chime on
     }
+    // A frame at time t, then a magnet passed.
+    void BeaconAt(int32_t t, float speed, int32_t type, int32_t signal, int32_t optional) {
+        Frame(t, speed);
+        Beacon(type, signal, optional);
+    }
+    // The key pressed at a stand at time t releases the brake.
+    void ReleaseAt(int32_t t) {
+        Frame(t, 0.0f);
+        api().KeyDown(kKey);
+        ASSERT_EQ(Frame(t + 100, 0.0f).brake, 0);
+    }
     bool BlueFlashes(int32_t t, float speed) {
         Frame(t, speed);
         const int32_t first = panel[kBlue];
@@ -33,53 +41,46 @@ protected:
 
 TEST_F(Pzb90Test, LimitBeforeActivationAndActivationByTheKey) {
     Start(kConfig);
-    Frame(1000, 0.0f);
-    EXPECT_TRUE(BlueFlashes(1100, 0.0f));
+    EXPECT_TRUE(BlueFlashes(1000, 0.0f));
     EXPECT_EQ(Frame(2000, 45.0f).brake, 0);
     EXPECT_EQ(Frame(2100, 45.1f).brake, kEmergency);
     EXPECT_EQ(panel[kRed], 1);
     EXPECT_EQ(sound[kSound], kSoundLoop);
-    Frame(9000, 0.0f);
-    api().KeyDown(kKey);
+    ReleaseAt(9000);
     EXPECT_EQ(panel[kRed], 0);
     EXPECT_EQ(sound[kSound], kSoundStop);
-    EXPECT_EQ(Frame(9100, 0.0f).brake, 0);
 
     // The release did not activate: reversing past the limit (by magnitude) trips again.
     ASSERT_EQ(Frame(9200, -45.5f).brake, kEmergency);
     api().KeyDown(kKey);  // moving: activates but keeps the brake
     EXPECT_EQ(sound[kSound], kSoundOnce);  // the chime replaces the alarm in the shared slot
     EXPECT_EQ(Frame(9300, 40.0f).brake, kEmergency);
-    Frame(12000, 0.0f);
-    api().KeyDown(kKey);
-    EXPECT_EQ(Frame(12100, 0.0f).brake, 0);
+    ReleaseAt(12000);
     EXPECT_FALSE(BlueFlashes(12200, 0.0f));
     EXPECT_EQ(Frame(12800, 80.0f).brake, 0);  // active now: no limit
 }
 
 TEST_F(Pzb90Test, DistantMagnetChecksItsLimitAndOpensTheWindow) {
+    // Each row is released at a stand with the key; a window left running would trip the next.
     struct Row {
         int32_t signal, optional;  // optional 0: the aspect's own limit (25, 40, 60 km/h)
         float speed;
-        bool trips;   // at once
-        bool window;  // brakes when 3000 ms pass without acknowledgement
         int32_t yellow, sound;
-        bool flashes;
-    };
-    // Each row is released at a stand with the key; a window left running would trip the next.
-    const Row rows[] = {
-        {0, 0, 0.0f, true, true, 0, kSoundLoop, false},  // danger: trips at any speed, even at a stand
-        {1, 0, 25.0f, false, true, 0, kSoundContinue, false},
-        {1, 0, 25.1f, true, true, 0, kSoundLoop, false},  // the lamps are set after the check: steady
-        {2, 0, 40.0f, false, true, 0, kSoundContinue, false},
-        {2, 0, 40.1f, true, true, 0, kSoundLoop, false},
-        {3, 0, 60.0f, false, true, 0, kSoundContinue, false},
-        {3, 0, 60.1f, true, true, 0, kSoundLoop, false},
-        {5, 0, 100.0f, false, true, 0, kSoundContinue, false},  // no limit of its own, still a window
-        {2, 70, 70.0f, false, true, 1, kSoundOnce, true},
-        {2, 70, 70.5f, true, true, 1, kSoundLoop, true},
-        {2, 45, 45.0f, false, false, 0, kSoundOnce, false},  // 45: checks without a window
-        {2, 45, 45.5f, true, false, 0, kSoundLoop, true},
+        // Trips at once; brakes when 3000 ms pass without acknowledgement; the blue lamp flashes.
+        bool trips, window, flashes;
+    } rows[] = {
+        {0, 0, 0.0f, 0, kSoundLoop, true, true, false},  // danger: trips at any speed, even at a stand
+        {1, 0, 25.0f, 0, kSoundContinue, false, true, false},
+        {1, 0, 25.1f, 0, kSoundLoop, true, true, false},  // the lamps are set after the check: steady
+        {2, 0, 40.0f, 0, kSoundContinue, false, true, false},
+        {2, 0, 40.1f, 0, kSoundLoop, true, true, false},
+        {3, 0, 60.0f, 0, kSoundContinue, false, true, false},
+        {3, 0, 60.1f, 0, kSoundLoop, true, true, false},
+        {5, 0, 100.0f, 0, kSoundContinue, false, true, false},  // no limit of its own, still a window
+        {2, 70, 70.0f, 1, kSoundOnce, false, true, true},
+        {2, 70, 70.5f, 1, kSoundLoop, true, true, true},
+        {2, 45, 45.0f, 0, kSoundOnce, false, false, false},  // 45: checks without a window
+        {2, 45, 45.5f, 0, kSoundLoop, true, false, true},
     };
     Start(kConfig);
     Activate(1000);
@@ -87,16 +88,13 @@ TEST_F(Pzb90Test, DistantMagnetChecksItsLimitAndOpensTheWindow) {
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << row.signal << " " << row.optional << " " << row.speed);
         sound[kSound] = kSoundContinue;
-        Frame(t, row.speed);
-        Beacon(kBeaconPzbDistant, row.signal, row.optional);
+        BeaconAt(t, row.speed, kBeaconPzbDistant, row.signal, row.optional);
         EXPECT_EQ(panel[kYellow], row.yellow);
         EXPECT_EQ(sound[kSound], row.sound);
         EXPECT_EQ(BlueFlashes(t + 100, row.speed), row.flashes);
         EXPECT_EQ(Frame(t + 2999, row.speed).brake, row.trips ? kEmergency : 0);
         EXPECT_EQ(Frame(t + 3000, row.speed).brake, row.trips || row.window ? kEmergency : 0);
-        Frame(t + 3100, 0.0f);
-        api().KeyDown(kKey);
-        ASSERT_EQ(Frame(t + 3200, 0.0f).brake, 0);
+        ReleaseAt(t + 3100);
         t += 10000;
     }
 }
@@ -104,8 +102,7 @@ TEST_F(Pzb90Test, DistantMagnetChecksItsLimitAndOpensTheWindow) {
 TEST_F(Pzb90Test, AcknowledgedAndRestartedWindows) {
     Start(kConfig);
     Activate(1000);
-    Frame(1100, 20.0f);
-    Beacon(kBeaconPzbDistant, 1, 0);
+    BeaconAt(1100, 20.0f, kBeaconPzbDistant, 1, 0);
     Frame(2000, 20.0f);
     api().KeyDown(kKey);
     EXPECT_EQ(Frame(10000, 20.0f).brake, 0);
@@ -113,24 +110,21 @@ TEST_F(Pzb90Test, AcknowledgedAndRestartedWindows) {
     EXPECT_EQ(Frame(20000, 20.0f).brake, 0);
     // Every window magnet restarts the window.
     Beacon(kBeaconPzbDistant, 1, 0);
-    Frame(22000, 20.0f);
-    Beacon(kBeaconPzbDistant, 1, 0);
+    BeaconAt(22000, 20.0f, kBeaconPzbDistant, 1, 0);
     EXPECT_EQ(Frame(24999, 20.0f).brake, 0);
     EXPECT_EQ(Frame(25000, 20.0f).brake, kEmergency);
 
     // A window opened while the clock reads -1 (the "no window" marker) still runs.
     api().Initialize(2);
     Activate(-1);
-    Frame(-1, 20.0f);
-    Beacon(kBeaconPzbDistant, 1, 0);
+    BeaconAt(-1, 20.0f, kBeaconPzbDistant, 1, 0);
     EXPECT_EQ(Frame(2999, 20.0f).brake, kEmergency);
 }
 
 TEST_F(Pzb90Test, HomeMagnetAnnouncesOrChecksItsLimit) {
     Start(kConfig);
     Activate(1000);
-    Frame(1100, 100.0f);
-    Beacon(kBeaconPzbHome, 0, 0);  // announces: yellow and chime, no check
+    BeaconAt(1100, 100.0f, kBeaconPzbHome, 0, 0);  // announces: yellow and chime, no check
     EXPECT_EQ(panel[kYellow], 1);
     EXPECT_EQ(sound[kSound], kSoundOnce);
     Beacon(kBeaconPzbHome, 0, -5);  // negative: nothing is checked
@@ -143,8 +137,7 @@ TEST_F(Pzb90Test, HomeMagnetAnnouncesOrChecksItsLimit) {
 
 TEST_F(Pzb90Test, SystemNotSetToOneIgnoresMagnetsAndKey) {
     Start("pzb90=2\npzb90redlamp=42\npzb90key=9\npzb90sound=8\n");
-    Frame(1000, 80.0f);
-    Beacon(kBeaconPzbDistant, 0, 0);
+    BeaconAt(1000, 80.0f, kBeaconPzbDistant, 0, 0);
     Beacon(kBeaconPzbHome, 0, 10);
     api().KeyDown(kKey);
     EXPECT_EQ(panel[kRed], 0);
