@@ -38,9 +38,9 @@ before(async () => {
     server.stdout.on('data', (d) => { const m = /port (\d+)/.exec(String(d)); if (m) resolve(m[1]); });
     server.on('exit', () => reject(new Error('the page server did not start')));
   });
+  // playwright itself turns off first-run pages, background networking, component updates and sync.
   browser = await chromium.launch({ executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync'] });
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic'] });
   page = await open(`http://127.0.0.1:${port}/`);
 });
 
