@@ -9,13 +9,9 @@ namespace {
 
 using ::testing::ElementsAre;
 
-constexpr int kThermometer = 20;
-constexpr int kTachometer = 50;
-constexpr int kGearLamp = 51;
-constexpr int kFuel = 60;
-constexpr int kGearUp = 3;
-constexpr int kGearDown = 4;
-constexpr int kOutputPower = -1;  // not a slot: the power notch the frame returns
+// The panel slots, and one that is not a slot: the power notch the frame returns.
+enum Shown { kOutputPower = -1, kThermometer = 20, kTachometer = 50, kGearLamp, kFuel = 60 };
+enum GearKey { kGearUp = 3, kGearDown };
 
 // Three gears for P = 5: gear 1 has its full power at once, gear 2 from 400 per mille and
 // gear 3 from 500; gear 1 fades out over the last 100 per mille, the others over 200.
@@ -25,16 +21,14 @@ const std::string kGears =
 
 // One frame: up to gear by the keys first, the driver's handles, the time and the speed;
 // then what the listed slots show.
-struct Step { int32_t time; int gear, reverser, power, brake; float speed; std::vector<int32_t> shown; };
+struct Step { int32_t time; int gear, reverser, power; float speed; std::vector<int32_t> shown; int brake = 0; };
 
 class DieselTest : public PluginTest {
 protected:
     void Run(std::initializer_list<int> slots, std::initializer_list<Step> steps) {
         for (const Step& step : steps) {
-            for (int32_t g = panel[kGearLamp]; g < step.gear; ++g) {
-                api().SetPower(0);  // the gear keys work only with the power handle at 0
-                Key(kGearUp);
-            }
+            if (panel[kGearLamp] < step.gear) api().SetPower(0);  // the gear keys work only with the power handle at 0
+            for (int32_t g = panel[kGearLamp]; g < step.gear; ++g) Key(kGearUp);
             Drive(step.reverser, step.power, step.brake);
             Frame(step.time, step.speed);
             std::vector<int32_t> seen;
@@ -47,15 +41,23 @@ protected:
 // The limit rises from 0 over the fade-in range, is full in the gear's band and falls to 0
 // over the fade-out range; it lowers the driver's notch by the notches lost. Without the
 // automatic mode only the keys change gears, however long a gear runs at the top of its band.
-TEST_F(DieselTest, GearPowerLimitFollowsEngineSpeed) {
-    Start(kGears);
+TEST_F(DieselTest, GearPowerLimitAndHeatingFollowEngineSpeed) {
+    Start(kGears + "heatingpart=2\nheatingrate=1,2,3,4,5,6,7,8,9,10,11\nthermometer=20\n");
+    // 5 - 5 x 50 / 100; 5 x 380 / 400 = 4.75; no start in a fade-in range; either direction, at most 1000;
+    // 5 x 228 / 500 = 2.28.
     Run({kGearLamp, kTachometer, kOutputPower},
-        {{1000, 0, 1, 5, 0, 19.0f, {0, 0, 0}},    {2000, 1, 1, 5, 0, 0.0f, {1, 0, 5}},
-         {3000, 1, 1, 5, 0, 10.0f, {1, 500, 5}},  {4000, 1, 1, 5, 0, 19.0f, {1, 950, 2}},  // 5 - 5 x 50 / 100
-         {5000, 2, 1, 5, 0, 19.0f, {2, 380, 4}},  // 5 x 380 / 400 = 4.75
-         {6000, 2, 1, 3, 0, 19.0f, {2, 380, 2}},  {7000, 2, 1, 5, 0, 0.0f, {2, 0, 0}},  // a fade-in range: no start
-         {8000, 2, 1, 5, 0, -60.0f, {2, 1000, 0}},  // either direction, at most 1000
-         {9000, 3, 1, 5, 0, 19.0f, {3, 228, 2}}});  // 5 x 228 / 500 = 2.28
+        {{1000, 0, 1, 5, 19, {0, 0, 0}},   {2000, 1, 1, 5, 0, {1, 0, 5}},      {3000, 1, 1, 5, 10, {1, 500, 5}},
+         {4000, 1, 1, 5, 19, {1, 950, 2}}, {5000, 2, 1, 5, 19, {2, 380, 4}},   {6000, 2, 1, 3, 19, {2, 380, 2}},
+         {7000, 2, 1, 5, 0, {2, 0, 0}},    {8000, 2, 1, 5, -60, {2, 1000, 0}}, {9000, 3, 1, 5, 19, {3, 228, 2}}});
+
+    // The heating rate's index is the driver's share of the notches times the engine's share of
+    // its maximum speed, in tenths; without traction, entry 0. The brake plays no part. A
+    // restart puts the gearbox in neutral, as the next frame shows.
+    api().Initialize(2);
+    Frame(9050);
+    // Entry 9 at 5 / 5 x 900 / 100, entry 3 at 2 / 5 x 900 / 100 = 3.6.
+    Run({kThermometer}, {{9100, 1, 1, 5, 18, {0}},       {10100, 1, 1, 5, 18, {10}}, {11100, 1, 1, 2, 18, {14}},
+                         {12100, 1, 1, 5, 18, {24}, 3}, {13100, 1, 0, 5, 18, {25}}});
 }
 
 // In automatic mode gear 1 goes in as soon as the driver takes power; then every 2 s at most
@@ -67,24 +69,13 @@ TEST_F(DieselTest, AutomaticGearboxEngagesShiftsAndDropsToNeutral) {
     Start("traction=2\ngearratios=40,40,40\ngearfadeinrange=0,200,600\ngearfadeoutrange=600,200\n"
           "gearindicator=51\nautomatic=9\n");
     Key(9);
-    Run({kGearLamp}, {{100, 0, 1, 0, 0, 20.0f, {0}},   {200, 0, 1, 5, 2, 20.0f, {0}},    {300, 0, 0, 5, 0, 20.0f, {0}},
-                      {400, 0, 1, 5, 0, 17.5f, {1}},   {2400, 0, 1, 5, 0, 17.5f, {1}},   {4400, 0, 1, 5, 0, 17.53f, {2}},
-                      {6000, 0, 1, 5, 0, 30.0f, {2}},  // within the period,
-                      {7000, 0, 1, 5, 0, 20.0f, {2}},  // which starts again now, not at 6400
-                      {8500, 0, 1, 5, 0, 4.99f, {2}},  {9000, 0, 1, 5, 0, 20.03f, {3}},  {11000, 0, 1, 5, 0, 30.0f, {3}},
-                      {13000, 0, 1, 5, 0, 7.5f, {3}},  {15000, 0, 1, 5, 0, 7.49f, {2}},  {17000, 0, 1, 5, 0, 5.0f, {2}},
-                      {19000, 0, 1, 5, 0, 4.99f, {1}}, {21000, 0, 1, 5, 0, 4.99f, {1}},  {23000, 0, 1, 5, 2, 4.99f, {0}},
-                      {23100, 0, 1, 5, 0, 4.99f, {1}}});
-}
-
-// The heating rate's index is the driver's share of the notches times the engine's share of
-// its maximum speed, in tenths; without traction, entry 0. The brake plays no part.
-TEST_F(DieselTest, HeatingByEngineLoad) {
-    Start(kGears + "heatingpart=2\nheatingrate=1,2,3,4,5,6,7,8,9,10,11\nthermometer=20\n");
-    Run({kThermometer}, {{100, 1, 1, 5, 0, 18.0f, {0}},
-                         {1100, 1, 1, 5, 0, 18.0f, {10}},  // 5 / 5 x 900 / 100: entry 9
-                         {2100, 1, 1, 2, 0, 18.0f, {14}},  // 2 / 5 x 900 / 100 = 3.6: entry 3
-                         {3100, 1, 1, 5, 3, 18.0f, {24}},  {4100, 1, 0, 5, 0, 18.0f, {25}}});
+    // At 6000 within the period, which starts again at 7000, not at 6400.
+    Run({kGearLamp}, {{100, 0, 1, 0, 20, {0}},       {200, 0, 1, 5, 20, {0}, 2},       {300, 0, 0, 5, 20, {0}},
+                      {400, 0, 1, 5, 17.5f, {1}},    {2400, 0, 1, 5, 17.5f, {1}},      {4400, 0, 1, 5, 17.53f, {2}},
+                      {6000, 0, 1, 5, 30, {2}},      {7000, 0, 1, 5, 20, {2}},         {8500, 0, 1, 5, 4.99f, {2}},
+                      {9000, 0, 1, 5, 20.03f, {3}},  {11000, 0, 1, 5, 30, {3}},        {13000, 0, 1, 5, 7.5f, {3}},
+                      {15000, 0, 1, 5, 7.49f, {2}},  {17000, 0, 1, 5, 5, {2}},         {19000, 0, 1, 5, 4.99f, {1}},
+                      {21000, 0, 1, 5, 4.99f, {1}},  {23000, 0, 1, 5, 4.99f, {0}, 2},  {23100, 0, 1, 5, 4.99f, {1}}});
 }
 
 // Fuel burns each second at the output notch while the train takes power, else at idle;
@@ -92,14 +83,13 @@ TEST_F(DieselTest, HeatingByEngineLoad) {
 TEST_F(DieselTest, FuelUseFollowsTheOutputNotch) {
     Start("traction=2\nfuelconsumption=2,5,9\nfuelcapacity=2000\nfuelstartamount=1000\nfuelindicator=60\n");
     // Idle 2, notch 1 5, beyond the list 9, braking 2, neutral 2.
-    Run({kFuel, kOutputPower}, {{100, 0, 0, 0, 0, 40.0f, {1000, 0}}, {1100, 0, 0, 0, 0, 40.0f, {998, 0}},
-                                {2100, 0, 1, 1, 0, 40.0f, {993, 1}},  {3100, 0, 1, 4, 0, 40.0f, {984, 4}},
-                                {4100, 0, 1, 4, 1, 40.0f, {982, 4}},  {5100, 0, 0, 4, 0, 40.0f, {980, 4}}});
+    Run({kFuel, kOutputPower}, {{100, 0, 0, 0, 40, {1000, 0}}, {1100, 0, 0, 0, 40, {998, 0}}, {2100, 0, 1, 1, 40, {993, 1}},
+                                {3100, 0, 1, 4, 40, {984, 4}}, {4100, 0, 1, 4, 40, {982, 4}, 1}, {5100, 0, 0, 4, 40, {980, 4}}});
     // After a restart the tick counts from the restart. 220 of 2000 is 11 percent, 219 is 10.
     WriteFile(ConfigPath(), "traction=2\nfuelconsumption=1\nfuelcapacity=2000\nfuelstartamount=221\nfuelindicator=60,10\n");
     Frame(5600);
     api().Initialize(2);
-    Run({kFuel}, {{6100, 0, 0, 4, 0, 0.0f, {221}}, {6600, 0, 0, 4, 0, 0.0f, {0}}, {7600, 0, 0, 4, 0, 0.0f, {1}}});
+    Run({kFuel}, {{6100, 0, 0, 4, 0, {221}}, {6600, 0, 0, 4, 0, {0}}, {7600, 0, 0, 4, 0, {1}}});
 }
 
 // A store that starts empty burns nothing, holds no cut, shows no engine speed and heats at
@@ -108,16 +98,15 @@ TEST_F(DieselTest, FuelUseFollowsTheOutputNotch) {
 TEST_F(DieselTest, FuelStoreRunsDryAndRefills) {
     Start(kGears + "fuelconsumption=5\nfuelstartamount=0\nfuelfillspeed=3\nfuelcapacity=100\nfuelindicator=60\n"
                    "heatingpart=2\nheatingrate=1,9\nthermometer=20\n");
-    Run({kFuel, kTachometer, kThermometer, kOutputPower}, {{100, 1, 1, 5, 0, 19.0f, {0, 0, 0, 2}}});
+    Run({kFuel, kTachometer, kThermometer, kOutputPower}, {{100, 1, 1, 5, 19, {0, 0, 0, 2}}});
     Beacon(kBeaconFuelFilling, 0, 1);
-    Run({kFuel, kTachometer, kThermometer, kOutputPower},
-        {{1100, 1, 1, 5, 0, 19.0f, {0, 0, 1, 2}}, {2100, 1, 1, 5, 0, 0.0f, {3, 0, 2, 5}},
-         {3100, 1, 1, 5, 0, 19.0f, {0, 0, 3, 0}}, {4100, 1, 1, 5, 0, 0.0f, {3, 0, 4, 5}}});
+    Run({kFuel, kTachometer, kThermometer, kOutputPower}, {{1100, 1, 1, 5, 19, {0, 0, 1, 2}}, {2100, 1, 1, 5, 0, {3, 0, 2, 5}},
+                                                           {3100, 1, 1, 5, 19, {0, 0, 3, 0}}, {4100, 1, 1, 5, 0, {3, 0, 4, 5}}});
     WriteFile(ConfigPath(), "traction=2\nfuelconsumption=5\nfuelstartamount=5\nfuelcapacity=0\nfuelindicator=60,10\n");
     api().Initialize(2);
-    Run({kFuel, kOutputPower}, {{4200, 0, 1, 3, 0, 5.0f, {5, 3}}});
+    Run({kFuel, kOutputPower}, {{4200, 0, 1, 3, 5, {5, 3}}});
     Beacon(kBeaconFuelFilling, 0, 1);
-    Run({kFuel, kOutputPower}, {{5100, 0, 1, 3, 0, 5.0f, {5, 0}}, {6100, 0, 1, 3, 0, 0.0f, {0, 0}}});
+    Run({kFuel, kOutputPower}, {{5100, 0, 1, 3, 5, {5, 0}}, {6100, 0, 1, 3, 0, {0, 0}}});
 }
 
 // A change plays the up sound, or the down sound where one is given; a change into a gear
@@ -126,13 +115,13 @@ TEST_F(DieselTest, GearSoundsAndLoopRestart) {
     Start(kGears + "gearchangesound=-1,7\ngearloopsound=8,500\n");
     Frame(100);
     Key(kGearUp);
-    EXPECT_THAT(Sound({7, 8}), ElementsAre(kSoundStop, kSoundStop));  // up-changes are silent
-    EXPECT_THAT(std::vector<int32_t>({SoundAt(8, 300), SoundAt(8, 600)}), ElementsAre(kSoundStop, kSoundLoop));
+    // Up-changes are silent.
+    EXPECT_THAT(std::vector<int32_t>({sound[7], sound[8], SoundAt(8, 300), SoundAt(8, 600)}),
+                ElementsAre(kSoundStop, kSoundStop, kSoundStop, kSoundLoop));
     sound[8] = kSoundContinue;
     EXPECT_EQ(SoundAt(8, 1200), kSoundContinue);  // started once
     Key(kGearDown);
-    EXPECT_THAT(Sound({7, 8}), ElementsAre(kSoundOnce, kSoundStop));
-    EXPECT_EQ(SoundAt(8, 3000), kSoundStop);
+    EXPECT_THAT(std::vector<int32_t>({sound[7], sound[8], SoundAt(8, 3000)}), ElementsAre(kSoundOnce, kSoundStop, kSoundStop));
 
     // A restart ends the wait, and a change while the clock reads -1 still waits out its delay.
     Key(kGearUp);

@@ -1,6 +1,5 @@
 // The traction frame: heating by power notch, overheating, the ammeter, the fuel store and
 // its filling zones, and the keys the models share.
-#include <string>
 #include <vector>
 
 #include "plugin_fixture.h"
@@ -9,13 +8,9 @@ namespace {
 
 using ::testing::ElementsAre;
 
-constexpr int kThermometer = 20;
-constexpr int kOverheatLamp = 21;
-constexpr int kAmmeter = 22;
-constexpr int kAlarm = 5;
-constexpr int kFuel = 30;
-constexpr int kFillLamp = 31;
-constexpr int kCutoff = 40;
+enum Slot { kThermometer = 20, kOverheatLamp, kAmmeter, kFuel = 30, kFillLamp,
+            kCutoff = 40, kInjectorLamp, kAutomaticLamp, kGearLamp };
+constexpr int kAlarm = 5;  // a sound slot
 
 class TractionTest : public PluginTest {};
 
@@ -26,21 +21,19 @@ class TractionTest : public PluginTest {};
 TEST_F(TractionTest, HeatingAmmeterAndOverheat) {
     Start("heatingpart=1\nheatingrate=-5,10,20\nthermometer=20\nammeter=22\nammetervalues=5,30,60\n"
           "overheatindicator=21\noverheatalarm=5\noverheatwarn=20\noverheat=40\noverheatresult=1\ngearratios=10\n");
+    // Cooling from 0 goes no further; beyond the lists, their last numbers; braking; the cut comes
+    // in time for the ammeter.
     const struct { int reverser, power, brake; int32_t ammeter, temperature, lamp, alarm, output; } rows[] = {
-        {0, 3, 0, 0, 0, 0, kSoundStop, 3},     // cooling from 0 goes no further
-        {1, 4, 0, 60, 20, 1, kSoundLoop, 4},   // beyond the lists: their last numbers
-        {1, 3, 1, 0, 15, 0, kSoundStop, 3},    // braking
-        {-1, 1, 0, 30, 25, 1, kSoundLoop, 1},  {1, 0, 0, 5, 20, 1, kSoundLoop, 0},
-        {1, 4, 0, 5, 40, 1, kSoundLoop, 0},    // the cut, in time for the ammeter
+        {0, 3, 0, 0, 0, 0, kSoundStop, 3},    {1, 4, 0, 60, 20, 1, kSoundLoop, 4}, {1, 3, 1, 0, 15, 0, kSoundStop, 3},
+        {-1, 1, 0, 30, 25, 1, kSoundLoop, 1}, {1, 0, 0, 5, 20, 1, kSoundLoop, 0},  {1, 4, 0, 5, 40, 1, kSoundLoop, 0},
         {1, 4, 0, 5, 35, 1, kSoundLoop, 0}};
     Frame(100);
     int32_t t = 100;
-    for (const auto& row : rows) {
-        Drive(row.reverser, row.power, row.brake);
+    for (const auto& r : rows) {
+        Drive(r.reverser, r.power, r.brake);
         Frame(t += 1000);
-        EXPECT_THAT(std::vector<int32_t>({panel[kAmmeter], panel[kThermometer], panel[kOverheatLamp], sound[kAlarm],
-                                          out.reverser, out.power}),
-                    ElementsAre(row.ammeter, row.temperature, row.lamp, row.alarm, row.reverser, row.output)) << t;
+        EXPECT_THAT(Panel({kAmmeter, kThermometer, kOverheatLamp}), ElementsAre(r.ammeter, r.temperature, r.lamp)) << t;
+        EXPECT_THAT(std::vector<int32_t>({sound[kAlarm], out.reverser, out.power}), ElementsAre(r.alarm, r.reverser, r.output));
     }
     Frame(t += 500);
     api().Initialize(2);
@@ -65,18 +58,18 @@ TEST_F(TractionTest, FillingZoneByDirectionFillsOnlyAtAStandstill) {
         Frame(fill.time, fill.speed);
         EXPECT_THAT(Panel({kFuel, kFillLamp}), ElementsAre(fill.fuel, fill.lamp)) << fill.time;
     }
+    // Not a filling beacon; at a standstill a beacon changes nothing; backwards optional 1 leaves and
+    // any other optional enters; forwards any optional leaves.
     const struct { float speed; int type, optional, lamp; } passes[] = {
-        {-3.0f, kBeaconRain, 1, 1},        // not a filling beacon
-        {0.0f, kBeaconFuelFilling, 1, 1},  // at a standstill a beacon changes nothing
-        {-3.0f, kBeaconFuelFilling, 1, 0}, {0.0f, kBeaconFuelFilling, 1, 0},
-        {-3.0f, kBeaconFuelFilling, 0, 1},  // backwards any other optional enters
-        {2.0f, kBeaconFuelFilling, 7, 0}};  // forwards it leaves
+        {-3.0f, kBeaconRain, 1, 1},        {0.0f, kBeaconFuelFilling, 1, 1}, {-3.0f, kBeaconFuelFilling, 1, 0},
+        {0.0f, kBeaconFuelFilling, 1, 0},  {-3.0f, kBeaconFuelFilling, 0, 1}, {2.0f, kBeaconFuelFilling, 7, 0}};
     int32_t t = 5002;
     for (const auto& pass : passes) {
         Frame(t += 200, pass.speed);
         Beacon(pass.type, 0, pass.optional);
         EXPECT_EQ(PanelAt(kFillLamp, t + 100), pass.lamp) << t;
     }
+
 }
 
 // The steam model's fuel tick starts and restarts only while filling is possible. A restart
@@ -86,11 +79,9 @@ TEST_F(TractionTest, SteamFillingTickRunsOnlyWhileFilling) {
           "fuelfillindicator=31\n");
     Frame(100, 10.0f);
     Beacon(kBeaconFuelFilling, 0, 1);
-    std::vector<int32_t> seen;
-    for (const int32_t t : {5000, 6000, 9500, 9600}) seen.push_back(PanelAt(kFuel, t));
-    EXPECT_THAT(seen, ElementsAre(100, 400, 700, 700));
-    EXPECT_EQ(panel[kFillLamp], 1);
-    EXPECT_EQ(PanelAt(kFillLamp, 9650, 5.0f), 0);
+    EXPECT_THAT(std::vector<int32_t>({PanelAt(kFuel, 5000), PanelAt(kFuel, 6000), PanelAt(kFuel, 9500), PanelAt(kFuel, 9600),
+                                      panel[kFillLamp], PanelAt(kFillLamp, 9650, 5.0f)}),
+                ElementsAre(100, 400, 700, 700, 1, 0));
     api().Initialize(2);
     EXPECT_EQ(PanelAt(kFillLamp, 9700), 0);
 }
@@ -105,12 +96,11 @@ TEST_F(TractionTest, KeysActInEveryRoleTheyHave) {
           "gearratios=10,20\ngearindicator=43\n");
     Frame(1000);
     Key(5);  // the first press only starts the cut-off period
-    EXPECT_THAT(Panel({kCutoff, 41, 42}), ElementsAre(0, 1, 1));
+    EXPECT_THAT(Panel({kCutoff, kInjectorLamp, kAutomaticLamp}), ElementsAre(0, 1, 1));
+    // One step per period; at 1260 another key restarts the period, so the presses at 1300 come too early.
     const struct { int32_t time; std::vector<int> keys; int32_t cutoff; } presses[] = {
-        {1150, {5, 5}, 1},  // one step per period
-        {1260, {77}, 1},    // another key restarts the period, so
-        {1300, {5, 5}, 1},  // these presses come too early
-        {1400, {5}, 2}, {1500, {5}, 2}, {1600, {6}, 1}, {1700, {6}, 0}, {1800, {6}, -1}, {1900, {6}, -1}};
+        {1150, {5, 5}, 1}, {1260, {77}, 1}, {1300, {5, 5}, 1}, {1400, {5}, 2},  {1500, {5}, 2},
+        {1600, {6}, 1},    {1700, {6}, 0},  {1800, {6}, -1},   {1900, {6}, -1}};
     for (const auto& press : presses) {
         Frame(press.time);
         for (const int key : press.keys) Key(key);
@@ -121,13 +111,13 @@ TEST_F(TractionTest, KeysActInEveryRoleTheyHave) {
     for (const auto& shift : shifts) {
         api().SetPower(shift.power);
         Key(shift.key);
-        EXPECT_EQ(panel[43], shift.gear);
+        EXPECT_EQ(panel[kGearLamp], shift.gear);
     }
     Frame(5000);
     api().Initialize(2);  // with automatic mode on
     Key(5);
     Frame(5000);
-    EXPECT_THAT(Panel({kCutoff, 42}), ElementsAre(0, 1));
+    EXPECT_THAT(Panel({kCutoff, kAutomaticLamp}), ElementsAre(0, 1));
 }
 
 }  // namespace

@@ -14,17 +14,20 @@ const artefacts = `${root}build/web`;
 const examples = `${root}examples`;
 const exampleNames = (extension) => readdirSync(examples).filter((n) => n.endsWith(extension)).sort();
 
-let server;
-let browser;
-let page;
+let server, browser, page;
 const problems = [];  // console errors and uncaught exceptions of the whole session
+
+// Waits until an element's text matches pattern (a page other than the main one may be given).
+const shows = (id, pattern, on = page) => on.waitForFunction(([i, source]) =>
+  new RegExp(source).test(document.getElementById(i).textContent), [id, pattern.source]);
 
 async function open(url) {
   const p = await browser.newPage({ viewport: { width: 1400, height: 1000 } });
+  p.setDefaultTimeout(60000);
   p.on('console', (m) => m.type() === 'error' && problems.push(m.text()));
   p.on('pageerror', (e) => problems.push(e.message));
   await p.goto(url);
-  await p.waitForFunction(() => document.getElementById('status').textContent === 'ready', null, { timeout: 30000 });
+  await shows('status', /^ready$/, p);
   return p;
 }
 
@@ -35,11 +38,9 @@ before(async () => {
     server.stdout.on('data', (d) => { const m = /port (\d+)/.exec(String(d)); if (m) resolve(m[1]); });
     server.on('exit', () => reject(new Error('the page server did not start')));
   });
-  browser = await chromium.launch({
-    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync'],
-  });
+  // playwright itself turns off first-run pages, background networking, component updates and sync.
+  browser = await chromium.launch({ executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic'] });
   page = await open(`http://127.0.0.1:${port}/`);
 });
 
@@ -48,16 +49,14 @@ after(async () => {
   server?.kill();
 });
 
-const text = (id) => page.evaluate((i) => document.getElementById(i).textContent, id);
-const reportText = () => page.evaluate(() =>
-  [...document.getElementById('report').children].map((d) => d.textContent).join('\n') + '\n');
+const text = (id) => page.textContent(`#${id}`);
+const slot = (id) => page.getAttribute(`[data-slot="${id}"]`, 'data-state');
 
 // Puts a text into an editor as a paste would.
-const paste = (id, value) => page.evaluate(([i, v]) => {
-  const editor = document.getElementById(i);
+const paste = (id, value) => page.$eval(`#${id}`, (editor, v) => {
   editor.value = v;
   editor.dispatchEvent(new Event('input'));
-}, [id, value]);
+}, value);
 
 // Picks an example drive and waits for the configuration it names.
 async function chooseDrive(name) {
@@ -67,11 +66,10 @@ async function chooseDrive(name) {
 }
 
 async function runDrive() {
-  await page.evaluate(() => { document.getElementById('run-summary').textContent = ''; });
+  await page.$eval('#run-summary', (e) => { e.textContent = ''; });
   await page.click('#run');
   await page.waitForFunction(() => !document.getElementById('run').disabled &&
-    (/frames/.test(document.getElementById('run-summary').textContent) || !document.getElementById('run-error').hidden),
-  null, { timeout: 40000 });
+    (/frames/.test(document.getElementById('run-summary').textContent) || !document.getElementById('run-error').hidden));
 }
 
 test('the page loads with no console error', () => {
@@ -82,9 +80,8 @@ test('the checker report equals footplate-cfg check for every example configurat
   for (const name of exampleNames('.cfg')) {
     const expected = execFileSync(`${tools}/footplate-cfg`, ['check', name], { cwd: examples, encoding: 'utf8' });
     await page.selectOption('#config-example', name);
-    await page.waitForFunction((n) => document.getElementById('report').lastChild?.textContent.startsWith(n + ': '),
-      name);
-    assert.equal(await reportText(), expected, name);
+    await page.waitForFunction((n) => document.getElementById('report').lastChild?.textContent.startsWith(`${n}: `), name);
+    assert.equal(await page.$$eval('#report > *', (lines) => lines.map((d) => d.textContent + '\n').join('')), expected, name);
   }
   // As the author types, the report follows; a warning leads to its line.
   await page.fill('#config', 'system=1\nawsdelay=3000 ; three seconds\n');
@@ -98,33 +95,35 @@ test('the chart and timeline equal footplate-run --svg for every example drive',
     const timeline = execFileSync(`${tools}/footplate-run`, ['--svg', svgPath, name], { cwd: examples, encoding: 'utf8' });
     await chooseDrive(name);
     await runDrive();
-    assert.equal(await page.isHidden('#run-error'), true, name);
     const svg = await page.evaluate(() => fetch(document.getElementById('svg-link').href).then((r) => r.text()));
     assert.equal(svg, readFileSync(svgPath, 'utf8'), `${name}: chart`);
     assert.equal(await text('timeline'), timeline, `${name}: timeline`);
   }
 });
 
-// Starts a drive live, paused, stopping at beacons, fast, with the reverser forward.
-async function takeControls(drive) {
+// Starts a drive live, paused, stopping at beacons, fast, with the reverser forward and power.
+async function takeControls(drive, power) {
   await chooseDrive(drive);
   await page.click('#live-start');
-  await page.waitForFunction(() => document.getElementById('pause').textContent === 'Pause');
+  await shows('pause', /^Pause$/);
   await page.click('#pause');
   await page.check('#stop-at-beacons');
   await page.selectOption('#speedup', '50');
   await page.click('#reverser [data-reverser="1"]');
+  await page.fill('#power', power);
 }
 // Goes on until the next beacon stops the drive.
 async function toNextBeacon() {
   await page.click('#pause');
-  await page.waitForFunction(() => document.getElementById('pause').textContent === 'Go', null, { timeout: 30000 });
+  await shows('pause', /^Go$/);
 }
-const slot = (id) => page.evaluate((i) => document.querySelector(`[data-slot="${i}"]`).dataset.state, id);
 
-test('live cab: the acknowledgement key cancels an AWS warning and stops the horn', async () => {
-  await takeControls('drive_british_emu.scn');
-  await page.fill('#power', '4');
+test('live cab: the keys are docs/keys.md\'s; the acknowledgement key cancels an AWS warning and stops the horn', async () => {
+  const rows = [...readFileSync(`${root}docs/keys.md`, 'utf8').matchAll(/^\| (\d+) \| (\w+) \| ([\w ]+) \|$/gm)];
+  assert.equal(rows.length, 16);
+  assert.deepEqual(await page.$$eval('#keys button', (all) => all.map((b) => b.textContent)),
+    rows.map(([, , name, key]) => name + key));
+  await takeControls('drive_british_emu.scn', '4');
   await toNextBeacon();                       // 300 m, clear
   await page.click('[data-key="2"]');         // the vigilance key, before its lamp would light
   await toNextBeacon();                       // 1300 m, caution
@@ -133,72 +132,47 @@ test('live cab: the acknowledgement key cancels an AWS warning and stops the hor
   await page.screenshot({ path: `${artefacts}/cab.png`, fullPage: true });
   await page.click('[data-key="0"]');         // S: acknowledged
   await page.click('#step');
-  assert.equal(await slot('sound1'), 'stopped');
-  assert.equal(await slot('panel10'), 'lit');  // the sunflower
+  assert.deepEqual([await slot('sound1'), await slot('panel10')], ['stopped', 'lit']);  // the sunflower
   for (let i = 0; i < 40; i++) await page.click('#step');  // 4 s: past the delay, no brake
   assert.equal(await page.getAttribute('#returned', 'data-brake'), '0');
 });
 
 test('live cab: a PZB train brakes when the warning is not acknowledged', async () => {
-  await takeControls('drive_german_pzb.scn');
+  await takeControls('drive_german_pzb.scn', '5');
   await page.click('[data-key="4"]');         // B2: PZB activated
-  await page.fill('#power', '5');
   await toNextBeacon();                       // 800 m, clear
   await toNextBeacon();                       // 1500 m, warning magnet: no acknowledgement
   assert.match(await page.textContent('#beacons li'), /warning 110/);
   await page.click('#pause');
-  await page.waitForFunction(() => document.getElementById('returned').dataset.brake === '9', null, { timeout: 30000 });
+  await page.waitForFunction(() => document.getElementById('returned').dataset.brake === '9');
   assert.equal(await slot('panel42'), 'lit');  // the red lamp
 });
 
 test('junk as a configuration or a drive shows an error and leaves the page usable', async () => {
   const binary = String.fromCharCode(...Array.from({ length: 65536 }, (_, i) => (i * 7919 + 13) % 256));
   const big = 'awsdelay=3000 and some words, ; # = == 12,,-3\n'.repeat(5 * 1024 * 1024 / 46);
-  const cases = [
-    ['config', binary, () => page.waitForFunction(() => /warning/.test(document.getElementById('check-summary').textContent))],
-    ['config', big, () => page.waitForFunction(() => /cut here|stopped/.test(document.getElementById('report').textContent),
-      null, { timeout: 40000 })],
-    ['drive', binary, null, /^line \d+: /],
-    ['drive', big, null, /^line \d+: /],
-    ['drive', 'train brakes 8 power 5\ninitialize 0\nstep 1\nrun 1000000000\n', null, /past the time limit/],
-    ['drive', 'train brakes 8 power 5\nlimit 2000000000\ninitialize 0\nstep 1\nrun 1000000000\n', null, /1000000 frames/],
-  ];
-  for (const [editor, junk, settled, says] of cases) {
-    await paste(editor, junk);
-    if (settled) await settled();
-    else {
-      await runDrive();
-      assert.match(await text('run-error'), says);
-    }
+  await paste('config', binary);
+  await shows('check-summary', /warning/);
+  await paste('config', big);
+  await shows('report', /cut here|stopped/);
+  const drives = [[binary, /^line \d+: /], [big, /^line \d+: /],
+    ['train brakes 8 power 5\ninitialize 0\nstep 1\nrun 1000000000\n', /past the time limit/],
+    ['train brakes 8 power 5\nlimit 2000000000\ninitialize 0\nstep 1\nrun 1000000000\n', /1000000 frames/]];
+  for (const [junk, says] of drives) {
+    await paste('drive', junk);
+    await runDrive();
+    assert.match(await text('run-error'), says);
   }
   await chooseDrive('drive_third_rail.scn');  // usable again
-  await page.waitForFunction(() => document.getElementById('report').lastChild?.textContent.startsWith('third_rail.cfg: '));
+  await shows('report', /third_rail\.cfg: /);
   await runDrive();
   assert.match(await text('run-summary'), /frames/);
-});
-
-test('a share link opens the same configuration and drive', async () => {
-  await paste('config', (await page.inputValue('#config')) + '; shared\n');
-  await page.click('#share');
-  await page.waitForFunction(() => document.getElementById('share-link').value !== '');
-  const link = await page.inputValue('#share-link');
-  const other = await open(link);
-  for (const id of ['#config', '#drive']) assert.equal(await other.inputValue(id), await page.inputValue(id));
-  await other.close();
-});
-
-test('docs/keys.md gives the keys the cab puts on its buttons', async () => {
-  const rows = [...readFileSync(`${root}docs/keys.md`, 'utf8').matchAll(/^\| (\d+) \| (\w+) \| ([\w ]+) \|$/gm)];
-  const buttons = await page.$$eval('#keys button', (all) => all.map((b) => b.textContent));
-  assert.deepEqual(buttons, rows.map(([, , name, key]) => name + key));
-  assert.equal(rows.length, 16);
 });
 
 test('benchmark (reported, not judged)', async () => {
   await page.bringToFront();  // a page behind another gets few animation frames
   await page.click('#bench');
-  await page.waitForFunction(() => /frames\/s|failed/.test(document.getElementById('bench-result').textContent),
-    null, { timeout: 60000 });
+  await shows('bench-result', /frames\/s|failed/);
   const result = await text('bench-result');
   console.log(result);
   assert.doesNotMatch(result, /failed/);
