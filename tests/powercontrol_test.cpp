@@ -44,6 +44,8 @@ TEST_F(PowerControlTest, EachPickupInAGapCutsPower) {
     api().Initialize(2);
     api().SetPower(5);
     Run({{1.0e6 + 1, 5, 1, 10}, {1.0e6 + 2, 0, 0}, {1.0e6 + 12, 5, 1}});
+    Beacon(kBeaconRain, 0, 10);  // another beacon's number is no gap
+    Run({{1.0e6 + 13, 5, 1}});
 }
 
 TEST_F(PowerControlTest, AllPickupsBehaviourHoldsAtMostOneCut) {
