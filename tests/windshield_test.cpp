@@ -76,7 +76,7 @@ TEST_F(WindshieldTest, ContinuousStrokesFromEachRestPosition) {
 
 TEST_F(WindshieldTest, IntermittentWipePausesAtRestAndAFrameTakesAtMostTwentySteps) {
     StartWiper("wiperdelay=3000\nwiperindicator=61\n");
-    Beacon(kBeaconRain, 0, 100);  // without drops there is no rain
+    Beacon(kBeaconRain, 0, 100);
     api().KeyDown(5);
     EXPECT_EQ(panel[61], 1);
     EXPECT_EQ(Sweep(200), Path({1, 100, 0})) << "the first pause counts as over";
@@ -87,7 +87,7 @@ TEST_F(WindshieldTest, IntermittentWipePausesAtRestAndAFrameTakesAtMostTwentySte
         EXPECT_EQ(panel[61], shown) << key;
     }
     EXPECT_EQ(Sweep(219).back(), 0) << "off: rests at the end of the stroke";
-    EXPECT_NE(sound[80], kSoundOnce);
+    EXPECT_NE(sound[80], kSoundOnce) << "without drops there is no rain";
     // 100 intervals due: each frame uses up a 21st without a step.
     api().KeyDown(5);
     for (int i = 0; i < 5; ++i) Frame(time_ + 1000);
