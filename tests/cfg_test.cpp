@@ -2,12 +2,10 @@
 // trap of the format and every value outside a key's documented range must be pointed out,
 // and its key descriptions must cover the plugin's key table exactly.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <regex>
-#include <sstream>
-#include <vector>
+#include <tuple>
 
 #include "cfgcheck.h"
 #include "command.h"
@@ -17,24 +15,23 @@
 
 namespace {
 
-namespace fs = std::filesystem;
+using ::testing::AllOf;
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Matcher;
 using ::testing::Not;
 
 CheckResult check(const std::string& text) {
-    const std::string path = FreshFolder("cfg") + "/t.cfg";
+    static const std::string path = FreshFolder("cfg") + "/t.cfg";  // one file, written anew for each
     WriteFile(path, text);
     return CheckConfigFile(path, "t.cfg");
 }
 
 // Every message about one line of the file.
 std::string about(const CheckResult& r, int line) {
-    std::istringstream lines(r.report);
+    const std::regex said("(^|\\n)t\\.cfg:" + std::to_string(line) + ": ([^\\n]*)");
     std::string out;
-    const std::string prefix = "t.cfg:" + std::to_string(line) + ": ";
-    for (std::string l; std::getline(lines, l);) {
-        if (l.rfind(prefix, 0) == 0) out += l.substr(prefix.size()) + "\n";
-    }
+    for (std::sregex_iterator m(r.report.begin(), r.report.end(), said), end; m != end; ++m) out += (*m)[2].str() + "\n";
     return out;
 }
 
@@ -77,13 +74,9 @@ TEST(CfgCheck, EveryTrapOfTheValueFormatAndOfKeys) {
     for (const auto& [line, says] : lines) text += std::string(line) + "\n";
     const CheckResult r = check(text);
     for (int i = 0; i < static_cast<int>(std::size(lines)); ++i) {
-        SCOPED_TRACE(lines[i].first);
-        const std::string said = about(r, i + 1), says = lines[i].second;
-        if (says.empty() || says.back() == '\n') {
-            EXPECT_EQ(said, says);
-        } else {
-            EXPECT_THAT(said, HasSubstr(says));
-        }
+        const std::string says = lines[i].second;
+        const Matcher<std::string> whole(says), part(HasSubstr(says));
+        EXPECT_THAT(about(r, i + 1), says.empty() || says.back() == '\n' ? whole : part) << lines[i].first;
     }
     EXPECT_THAT(r.report, HasSubstr("t.cfg: 17 keys set, 6 other lines kept in the dictionary, 19 warnings"));
 }
@@ -93,8 +86,7 @@ TEST(CfgCheck, EveryTrapOfTheValueFormatAndOfKeys) {
 TEST(CfgCheck, KeyTableCoversThePluginsKeysAndWarnsOutsideEveryRange) {
     ASSERT_EQ(KeyInfoCount(), opt::count);
     EXPECT_EQ(ValueRole(KeyInfos()[opt::customindicators], 5), 'P');  // the pattern repeats
-    std::string text;
-    std::vector<bool> outside;
+    int lines = 0;
     for (int k = 0; k < KeyInfoCount(); ++k) {
         const KeyInfo& key = KeyInfos()[k];
         EXPECT_EQ(std::string(key.name) + "=", KeyText(k));
@@ -104,19 +96,15 @@ TEST(CfgCheck, KeyTableCoversThePluginsKeysAndWarnsOutsideEveryRange) {
         const int64_t low = key.range.low, high = key.range.high;
         for (const int64_t value : {low - 1, low, high, high + 1}) {
             if (value < kLeast || value > kMost) continue;
-            text += std::string(key.name) + "=";
-            for (size_t before = 0; before < plain; ++before) text += "0,";  // the slot or key before it
-            text += std::to_string(value) + "\n";
-            outside.push_back(value < low || value > high);
+            std::string line = std::string(key.name) + "=";
+            for (size_t before = 0; before < plain; ++before) line += "0,";  // the slot or key before it
+            const std::string said = check(line + std::to_string(value) + "\n").report;
+            EXPECT_EQ(said.find("outside its documented range") != std::string::npos, value < low || value > high)
+                << said;
+            ++lines;
         }
     }
-    const CheckResult r = check(text);
-    for (size_t line = 0; line < outside.size(); ++line) {
-        SCOPED_TRACE(about(r, static_cast<int>(line) + 1));
-        EXPECT_EQ(about(r, static_cast<int>(line) + 1).find("outside its documented range") != std::string::npos,
-                  outside[line]);
-    }
-    EXPECT_GT(outside.size(), 100u);
+    EXPECT_GT(lines, 100);
 }
 
 // Where the plugin's reading of lines ends or splits them: empty lines, long lines, zero
@@ -125,12 +113,7 @@ TEST(CfgCheck, ReadingStopsAndCutsWhereThePluginsDoes) {
     const std::string over = "awsdelay=" + std::string(1491, '1') + "\nsystem=2\n";  // 1500 characters
     const std::string exact = "dropsound=" + std::string(1012, '2') + "\nsystem=2\n";  // exactly 1022
     const std::string zero("a\0b=1\nsystem=1", 14);
-    const struct {
-        std::string text;
-        int line;
-        const char* says;
-        const char* also;
-    } cases[] = {
+    const std::tuple<std::string, int, const char*, const char*> cases[] = {  // text, line, what is said of it
         {"system=1\n\nawsdelay=2000\n;x\n\nx=" + std::string(1500, '1') + "\nvigilance=1\n", 2,
          "warning: reading stops at this empty line; the plugin ignores the settings below it: awsdelay (line 3), "
          "x (line 6), vigilance (line 7)\n", ""},
@@ -144,30 +127,28 @@ TEST(CfgCheck, ReadingStopsAndCutsWhereThePluginsDoes) {
         {zero, 2, "system = 1", ""},
         {"", 1, "info: the file is empty", ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.says);
-        const CheckResult r = check(c.text);
-        EXPECT_THAT(about(r, c.line), HasSubstr(c.says));
-        EXPECT_THAT(about(r, c.line), HasSubstr(c.also));
+    for (const auto& [text, line, says, also] : cases) {
+        EXPECT_THAT(about(check(text), line), AllOf(HasSubstr(says), HasSubstr(also))) << says;
     }
-    EXPECT_EQ(check(cases[0].text).warnings, 1);  // the settings below, as one warning
-    EXPECT_EQ(about(check(cases[0].text), 3), "");  // never read, so not explained as read
+    const CheckResult below = check(std::get<0>(cases[0]));
+    EXPECT_EQ(below.warnings, 1);  // the settings below, as one warning
+    EXPECT_EQ(about(below, 3), "");  // never read, so not explained as read
     EXPECT_THAT(about(check(exact), 1), Not(HasSubstr("line over")));
 }
 
 // Settings and keys of a subsystem the file leaves off: told once, and no key-role notes.
 TEST(CfgCheck, SwitchedOffSubsystemsAndSharedKeys) {
-    CheckResult r = check("system=3\nawsdelay=2000\ntpwsstopdelay=30\nawswarningsound=4\nregulatorpressureuse=40\n"
+    const CheckResult r = check("system=3\nawsdelay=2000\ntpwsstopdelay=30\nawswarningsound=4\nregulatorpressureuse=40\n"
                           "cutoffmax=70\nvigilancelamp=3\npzb90=1\npzb90key=4\ncutoffincreasekey=2\n");
-    EXPECT_THAT(r.report, HasSubstr("t.cfg: info: awsdelay set, but the AWS is off (system is 3, needs 1 or 2)"));
-    EXPECT_THAT(r.report, Not(HasSubstr("the TPWS is off")));      // system 3 keeps the train stops
-    EXPECT_THAT(r.report, HasSubstr("info: regulatorpressureuse set, but the steam model is off (traction is 0,"));
-    EXPECT_THAT(r.report, HasSubstr("info: vigilancelamp set, but the vigilance device is off"));
-    EXPECT_THAT(r.report, Not(HasSubstr("serves")));  // no gear key 4, cut-off key 2 or vigilance key 2 is live
-    r = check("traction=2\nvigilance=1\npzb90=1\npzb90key=4\nawsacknowledgekey=2\n");
-    EXPECT_THAT(r.report, HasSubstr("info: key number 4 serves 2 roles, all acting on one press: geardownkey by "
-                                    "default, pzb90key on line 4\n"));
-    EXPECT_THAT(r.report, Not(HasSubstr("key number 2 serves")));  // the AWS is off ...
+    EXPECT_THAT(r.report, AllOf(HasSubstr("t.cfg: info: awsdelay set, but the AWS is off (system is 3, needs 1 or 2)"),
+                                HasSubstr("info: regulatorpressureuse set, but the steam model is off (traction is 0,"),
+                                HasSubstr("info: vigilancelamp set, but the vigilance device is off"),
+                                Not(HasSubstr("the TPWS is off")),  // system 3 keeps the train stops
+                                Not(HasSubstr("serves"))));  // no gear key 4, cut-off key 2 or vigilance key 2 is live
+    EXPECT_THAT(check("traction=2\nvigilance=1\npzb90=1\npzb90key=4\nawsacknowledgekey=2\n").report,
+                AllOf(HasSubstr("info: key number 4 serves 2 roles, all acting on one press: geardownkey by default, "
+                                "pzb90key on line 4\n"),
+                      Not(HasSubstr("key number 2 serves"))));  // the AWS is off ...
     EXPECT_THAT(check("startuptest=1\nvigilance=1\nawsacknowledgekey=2\n").report,
                 HasSubstr("key number 2 serves 2"));  // ... but not its start-up test
     EXPECT_EQ(check("traction=1\nregulatorpressureuse=40\nvigilance=1\nvigilancelamp=3\n").infos, 0);
@@ -186,16 +167,12 @@ TEST(CfgCheck, SlotsTheConfigurationUses) {
 }
 
 TEST(CfgTool, CommandLineAndExitStatus) {
-    const fs::path folder = FreshFolder("cfgtool");  // its files' paths in the system's own spelling
+    const std::filesystem::path folder = FreshFolder("cfgtool");  // its files' paths in the system's own spelling
     const std::string trapPath = (folder / "trap.cfg").string(), missing = (folder / "missing.cfg").string();
     WriteFile((folder / "clean.cfg").string(), "system=1\nawsdelay=2000\n");
     WriteFile(trapPath, "tpwsindicator=1, 2\nnumberofdrops=300\npzb90key=4\n\nsystem=1\n");
     const std::string clean = Quoted((folder / "clean.cfg").string()), trap = Quoted(trapPath);
-    const struct {
-        std::string args;
-        int status;
-        std::string says;
-    } cases[] = {
+    const std::tuple<std::string, int, std::string> cases[] = {  // arguments, exit status, what it prints
         {"check --strict " + clean, 0, "clean.cfg: 2 keys set"},
         {"check " + trap, 0, "trap.cfg:2: warning: numberofdrops is 300, outside its documented range (0 to 256)\n"},
         {"check --strict " + trap, 1, "trap.cfg:4: warning: reading stops at this empty line; the plugin ignores the "
@@ -215,12 +192,10 @@ TEST(CfgTool, CommandLineAndExitStatus) {
         {"explain aws\x01", 2, "no key \"aws\\x01\""},
         {"defaults", 0, DefaultConfiguration()},
     };
-    std::string out;
-    std::string err;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.args);
-        EXPECT_EQ(RunCommand(Program(FOOTPLATE_CFG) + " " + c.args, out, &err), c.status);
-        EXPECT_THAT(out + err, HasSubstr(c.says));
+    for (const auto& [args, status, says] : cases) {
+        std::string out, err;
+        EXPECT_EQ(RunCommand(Program(FOOTPLATE_CFG) + " " + args, out, err), status) << args;
+        EXPECT_THAT(out + err, HasSubstr(says)) << args;
     }
 }
 
@@ -229,13 +204,9 @@ TEST(CfgTool, CommandLineAndExitStatus) {
 TEST(CfgTool, DefaultConfigurationsReadAsEveryDefault) {
     const std::string shipped = ReadWhole(std::string(FOOTPLATE_SOURCE_DIR) + "/packaging/footplate.cfg");
     const std::string uncommented = std::regex_replace(shipped, std::regex("\n;([a-z0-9]+=)"), "\n$1");
-    const std::string path = FreshFolder("defaults") + "/footplate.cfg";
-    WriteFile(path, shipped);
-    EXPECT_THAT(CheckConfigFile(path, "footplate.cfg").report, HasSubstr(" 0 keys set, 0 other lines kept in the "
-                                                                         "dictionary, 0 warnings"));
+    EXPECT_THAT(check(shipped).report, HasSubstr(" 0 keys set, 0 other lines kept in the dictionary, 0 warnings"));
     for (const std::string& text : {DefaultConfiguration(), uncommented}) {
-        WriteFile(path, text);
-        const CheckResult r = CheckConfigFile(path, "footplate.cfg");
+        const CheckResult r = check(text);
         EXPECT_EQ(r.warnings, 0) << r.report;  // no empty line, no key given twice, no trap
         EXPECT_THAT(r.report, HasSubstr(text == uncommented ? "125 keys set, 1 other line" : "125 keys set, 0 other"));
         for (int i = 0; i < opt::count; ++i) {
@@ -246,18 +217,14 @@ TEST(CfgTool, DefaultConfigurationsReadAsEveryDefault) {
 
 // The tool reads with the plugin's own reader: where it says reading stops, the real
 // plugin stops too.
-class CfgAgreesWithPlugin : public PluginTest {};
-
-TEST_F(CfgAgreesWithPlugin, EmptyLineAndRepeatedKey) {
+TEST_F(PluginTest, CfgReadsEmptyLineAndRepeatedKeyAsThePluginDoes) {
     const std::string config = "reverserindex=7\nreverserindex=8 \n\nreverserindex=9\n";
-    const CheckResult r = check(config);
-    EXPECT_THAT(r.report, HasSubstr("t.cfg:2: reverserindex = 8, 0"));
-    EXPECT_THAT(r.report, HasSubstr("t.cfg:3: warning: reading stops at this empty line"));
-
+    EXPECT_THAT(check(config).report, AllOf(HasSubstr("t.cfg:2: reverserindex = 8, 0"),
+                                            HasSubstr("t.cfg:3: warning: reading stops at this empty line")));
     Start(config);
-    api().SetReverser(1);
+    Drive(1, 0);
     Frame(100);
-    EXPECT_EQ(std::vector<int32_t>(panel + 7, panel + 10), std::vector<int32_t>({0, 1, 0}));
+    EXPECT_THAT(Panel({7, 8, 9}), ElementsAre(0, 1, 0));
 }
 
 }  // namespace

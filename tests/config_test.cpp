@@ -49,25 +49,19 @@ TEST_F(ConfigFileTest, ValueListsFollowTheirCharacterRules) {
     } rows[] = {
         {"5000", {5000}},
         {"", {0}},  // not the default
-        {"abc", {0}},
         {"-55", {-55}},
         {"1-2", {-12}},  // a '-' among the digits makes the whole value negative
         {"5-", {5}},
-        {"-1-0", {-10}},
         {"-1,2", {-1, 2}},  // each value starts positive again
         {"1,-2", {1, -2}},
         {"-3 -4", {-3, -4}},
-        {"3,4", {3, 4}},
         {"3, 4", {3, 0, 4}},  // comma and space each start a value
-        {"3 ", {3, 0}},
         {"3000 ; a comment", {3000, 0}},
         {"3000\r", {3000}},  // a CR LF file: the CR ends the list
-        {"7+8", {7}},
-        {"2.5", {2}},
+        {"2.5", {2}},  // anything else ends the list
         {"4294967297", {1}},  // digits beyond int32 wrap
         {"2147483648", {INT_MIN}},
         {"-2147483648", {INT_MIN}},
-        {"99999999999999999999", {1661992959}},  // (10^20 - 1) mod 2^32
     };
     for (const auto& row : rows) {
         ASSERT_TRUE(read("gearratios=" + std::string(row.text) + "\n"));

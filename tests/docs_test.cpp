@@ -2,7 +2,6 @@
 // timelines, the README's chart is the demo's, the generated key tables are the key
 // table's, and the documentation's examples run as they stand and do what it says.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <regex>
@@ -21,28 +20,41 @@ using ::testing::HasSubstr;
 
 const fs::path kSource(FOOTPLATE_SOURCE_DIR);
 
+// A document's text.
+std::string doc(const std::string& name) { return ReadWhole((kSource / "docs" / name).string()); }
+
 // The text of a document from the first begin to the next end after it.
 std::string between(const std::string& name, const std::string& begin, const std::string& end) {
-    const std::string text = ReadWhole((kSource / "docs" / name).string());
+    const std::string text = doc(name);
     const size_t start = text.find(begin) + begin.size();  // throws, failing the test, without it
     return text.substr(start, text.find(end, start) - start);
 }
 
+// The fenced blocks of one language in a text, each with the ```text block right after it.
+std::vector<std::pair<std::string, std::string>> blocks(const std::string& text, const std::string& language) {
+    const std::regex block("\n```" + language + "\n([^`]*)```\n(\n```text\n([^`]*)```)?");
+    std::vector<std::pair<std::string, std::string>> out;
+    for (std::sregex_iterator m(text.begin(), text.end(), block), end; m != end; ++m) out.push_back({(*m)[1], (*m)[3]});
+    return out;
+}
+
+// What footplate-run prints for these arguments; a drive that fails fails the test.
+std::string drive(const std::string& args) {
+    std::string out, err;
+    EXPECT_EQ(RunCommand(Program(FOOTPLATE_RUN) + " " + args, out, err), 0) << err;
+    return out;
+}
+
 TEST(Drives, PinnedTracesTheReadmeChartAndTheKeyTablesAreCurrent) {
-    std::string out;
-    std::string err;
     for (const auto& entry : fs::directory_iterator(kSource / "examples")) {
         if (entry.path().extension() != ".scn") continue;
         const std::string name = entry.path().stem().string();
         SCOPED_TRACE(name + ": after an intended change, run scripts/update-traces");
-        ASSERT_EQ(RunCommand(Program(FOOTPLATE_RUN) + " " + Quoted(entry.path().string()), out, &err), 0) << err;
-        EXPECT_EQ(ReadWhole((kSource / "tests" / "drives" / (name + ".expected")).string()), out);  // line by line
+        EXPECT_EQ(ReadWhole((kSource / "tests" / "drives" / (name + ".expected")).string()),
+                  drive(Quoted(entry.path().string())));  // line by line
     }
     const std::string svg = FreshFolder("chart") + "/chart.svg";
-    ASSERT_EQ(RunCommand(Program(FOOTPLATE_RUN) + " --svg " + Quoted(svg) + " " +
-                             Quoted((kSource / "examples/drive_third_rail.scn").string()),
-                         out),
-              0);
+    drive("--svg " + Quoted(svg) + " " + Quoted((kSource / "examples/drive_third_rail.scn").string()));
     EXPECT_EQ(ReadWhole((kSource / "docs/chart.svg").string()), ReadWhole(svg)) << "run scripts/update-traces";
     EXPECT_EQ(between("configuration.md", "markdown; scripts/update-docs -->\n", "<!-- end of key reference -->"),
               KeyReferenceMarkdown()) << "run scripts/update-docs";
@@ -50,28 +62,12 @@ TEST(Drives, PinnedTracesTheReadmeChartAndTheKeyTablesAreCurrent) {
               KeyNumberMarkdown()) << "run scripts/update-docs";
 }
 
-// The fenced blocks of a document, in order: their language and text.
-std::vector<std::pair<std::string, std::string>> blocks(const std::string& name) {
-    std::istringstream lines(ReadWhole((kSource / "docs" / name).string()));
-    std::vector<std::pair<std::string, std::string>> out;
-    bool inside = false;
-    for (std::string line; std::getline(lines, line);) {
-        const bool fence = line.rfind("```", 0) == 0;
-        if (fence && !inside) out.push_back({line.substr(3), ""});
-        if (!fence && inside) out.back().second += line + "\n";
-        inside = inside != fence;
-    }
-    return out;
-}
-
 // Every scenario block (```scn) runs from a copy of examples/ and prints, in order, the
 // lines of the ```text block after it ("..." stands for lines left out); every line of
 // the beacon table is passed by a train.
 TEST(Docs, ScenarioExamplesRunAndPrintWhatTheyShow) {
     const std::string folder = FreshFolder("docs");
-    for (const auto& entry : fs::directory_iterator(kSource / "examples")) {
-        if (entry.path().extension() == ".cfg") fs::copy_file(entry.path(), fs::path(folder) / entry.path().filename());
-    }
+    fs::copy(kSource / "examples", folder);
     // Each line of the beacon table on a train that runs past it (with no configuration,
     // no system stops it on the way), then each scenario block.
     std::vector<std::tuple<std::string, std::string, std::string>> runs;  // scenario, lines shown, a call made
@@ -82,30 +78,22 @@ TEST(Docs, ScenarioExamplesRunAndPrintWhatTheyShow) {
                         "run 300000\n", "", "> beacon " + (*m)[2].str() + " signal"});
     }
     EXPECT_EQ(runs.size(), 11u);  // every beacon type the plugin reacts to
-    for (const std::string name : {"scenarios.md", "configuration.md", "installing.md"}) {
-        const auto found = blocks(name);
-        for (size_t i = 0; i < found.size(); ++i) {
-            if (found[i].first != "scn") continue;
-            const bool shown = i + 1 < found.size() && found[i + 1].first == "text";
-            runs.push_back({found[i].second, shown ? found[i + 1].second : "", ""});
-        }
-    }
+    const std::string documents = doc("scenarios.md") + doc("configuration.md") + doc("installing.md");
+    for (const auto& [scenario, shown] : blocks(documents, "scn")) runs.push_back({scenario, shown, ""});
     EXPECT_GE(runs.size(), 17u);
     WriteFile(folder + "/none.cfg", "");
     for (const auto& [scenario, shown, call] : runs) {
         SCOPED_TRACE(scenario);
         WriteFile(folder + "/doc.scn", scenario);
-        std::string out;
-        std::string err;
-        ASSERT_EQ(RunCommand(Program(FOOTPLATE_RUN) + " " + Quoted(folder + "/doc.scn"), out, &err), 0) << err;
+        const std::string out = drive(Quoted(folder + "/doc.scn"));
         EXPECT_THAT(out, HasSubstr(call));
         std::istringstream lines(shown);  // in order among the lines printed
         size_t from = 0;
         for (std::string line; std::getline(lines, line);) {
             if (line == "...") continue;
-            const size_t at = ("\n" + out).find("\n" + line + "\n", from);
-            ASSERT_NE(at, std::string::npos) << line << "\nis not among, in order:\n" << out;
-            from = at + line.size() + 1;
+            from = ("\n" + out).find("\n" + line + "\n", from);
+            ASSERT_NE(from, std::string::npos) << line << "\nis not among, in order:\n" << out;
+            from += line.size() + 1;
         }
     }
 }
@@ -114,8 +102,7 @@ TEST(Docs, ScenarioExamplesRunAndPrintWhatTheyShow) {
 // warning and reads as the table says.
 TEST(Docs, ConfigurationExamplesCheckCleanAndEveryTrapWarns) {
     const std::string path = FreshFolder("docs-cfg") + "/doc.cfg";
-    for (const auto& [language, text] : blocks("configuration.md")) {
-        if (language != "cfg") continue;
+    for (const auto& [text, shown] : blocks(doc("configuration.md"), "cfg")) {
         WriteFile(path, text);
         EXPECT_EQ(CheckConfigFile(path, "doc.cfg").warnings, 0) << text;
     }

@@ -1,6 +1,7 @@
 // The host interface: which arrays are current, what a restart copies, and the
 // configuration file beside the library.
 #include <filesystem>
+#include <vector>
 
 #include "plugin_fixture.h"
 
@@ -14,10 +15,7 @@ TEST_F(FrameTest, VersionAndAReleasedStartWithoutAFile) {
     StartWithoutConfig(8, 5, 2);
     EXPECT_EQ(api().GetPluginVersion(), 131072);
     Frame(100);
-    EXPECT_EQ(out.brake, 0);
-    EXPECT_EQ(out.power, 0);
-    EXPECT_EQ(out.reverser, 0);
-    EXPECT_EQ(out.constantSpeed, 0);
+    EXPECT_THAT((std::vector{out.brake, out.power, out.reverser, out.constantSpeed}), Each(0));
     api().SetReverser(-1);
     EXPECT_THAT(panel, Each(0));  // nothing is configured
 }

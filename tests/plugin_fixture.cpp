@@ -1,6 +1,7 @@
 // The test host's staging, start-up and driver's controls.
 #include "plugin_fixture.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -23,6 +24,12 @@ int processId() {
 #endif
 }
 
+std::vector<int32_t> valuesAt(const int32_t* slots, std::initializer_list<int> which) {
+    std::vector<int32_t> values;
+    for (const int slot : which) values.push_back(slots[slot]);
+    return values;
+}
+
 }  // namespace
 
 std::string FreshFolder(const std::string& name) {
@@ -42,9 +49,7 @@ void WriteFile(const std::string& path, const std::string& text) {
 void PluginTest::LoadPlugin(const std::string* config) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(info->test_suite_name()) + "_" + info->name();
-    for (char& c : name) {
-        if (c == '/') c = '_';
-    }
+    std::replace(name.begin(), name.end(), '/', '_');
     // A test that loads several copies: the one before is disposed of as a host would.
     if (plugin_ && loaded_) api().Dispose();
     loaded_ = false;
@@ -61,33 +66,26 @@ void PluginTest::LoadPlugin(const std::string* config) {
 
 void PluginTest::StartSilently(const std::string& config, int brakes, int power, int mode) {
     LoadPlugin(&config);
-    if (HasFatalFailure()) return;
-    api().Load();
-    loaded_ = true;
-    api().SetVehicleSpec(ATS_VEHICLESPEC{brakes, power, 0, 0, 1});
-    api().Initialize(mode);
-}
-
-void PluginTest::boot(int brakes, int power, int mode) {
-    api().Load();
-    loaded_ = true;
-    api().SetVehicleSpec(ATS_VEHICLESPEC{brakes, power, 0, 0, 1});
-    api().Initialize(mode);
-    api().SetPower(0);
-    api().SetBrake(0);
-    api().SetReverser(0);
+    if (!HasFatalFailure()) initialize(brakes, power, mode);
 }
 
 void PluginTest::Start(const std::string& config, int brakes, int power, int mode) {
-    LoadPlugin(&config);
-    if (HasFatalFailure()) return;
-    boot(brakes, power, mode);
+    StartSilently(config, brakes, power, mode);
+    if (!HasFatalFailure()) Drive(0, 0);
 }
 
 void PluginTest::StartWithoutConfig(int brakes, int power, int mode) {
     LoadPlugin(nullptr);
     if (HasFatalFailure()) return;
-    boot(brakes, power, mode);
+    initialize(brakes, power, mode);
+    Drive(0, 0);
+}
+
+void PluginTest::initialize(int brakes, int power, int mode) {
+    api().Load();
+    loaded_ = true;
+    api().SetVehicleSpec(ATS_VEHICLESPEC{brakes, power, 0, 0, 1});
+    api().Initialize(mode);
 }
 
 HandleOutput PluginTest::Frame(int32_t time, float speed, double location) {
@@ -109,17 +107,9 @@ int32_t PluginTest::SoundAt(int slot, int32_t time, float speed) {
     return sound[slot];
 }
 
-std::vector<int32_t> PluginTest::Panel(std::initializer_list<int> slots) const {
-    std::vector<int32_t> values;
-    for (const int slot : slots) values.push_back(panel[slot]);
-    return values;
-}
+std::vector<int32_t> PluginTest::Panel(std::initializer_list<int> slots) const { return valuesAt(panel, slots); }
 
-std::vector<int32_t> PluginTest::Sound(std::initializer_list<int> slots) const {
-    std::vector<int32_t> values;
-    for (const int slot : slots) values.push_back(sound[slot]);
-    return values;
-}
+std::vector<int32_t> PluginTest::Sound(std::initializer_list<int> slots) const { return valuesAt(sound, slots); }
 
 void PluginTest::Key(int key) {
     api().KeyDown(key);

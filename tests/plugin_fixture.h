@@ -55,7 +55,7 @@ protected:
     HandleOutput out{};  // what the last frame returned
 
 private:
-    void boot(int brakes, int power, int mode);
+    void initialize(int brakes, int power, int mode);
     std::unique_ptr<LoadedPlugin> plugin_;
     std::string dir_;
     std::string library_;

@@ -10,14 +10,15 @@
 #include "plugin/atsplugin.h"
 
 namespace {
-int32_t reports = 0;
-int32_t starts = 0;
-int32_t arrayChanges = 0;
-int32_t* lastPanel = nullptr;
-int32_t* lastSound = nullptr;
+int32_t reports = 0, starts = 0, arrayChanges = 0;
 bool playOnce = false;
 HandleOutput handles{0, 0, 0, 0};
 int32_t *current = nullptr, *currentSound = nullptr;  // the host's arrays, for writes between frames
+
+int32_t Reported(int32_t position) {
+    ++reports;
+    return position;
+}
 }  // namespace
 
 ATS_API(void) Load() {}
@@ -29,9 +30,7 @@ ATS_API(void) Initialize(int32_t) {
     ++starts;
 }
 ATS_API(HandleOutput) Elapse(ATS_VEHICLESTATE, int32_t* panel, int32_t* sound) {
-    if (panel != lastPanel || sound != lastSound) ++arrayChanges;
-    lastPanel = panel;
-    lastSound = sound;
+    if (panel != current || sound != currentSound) ++arrayChanges;
     current = panel;
     currentSound = sound;
     panel[0] = sound[5];
@@ -42,18 +41,9 @@ ATS_API(HandleOutput) Elapse(ATS_VEHICLESTATE, int32_t* panel, int32_t* sound) {
     playOnce = false;
     return handles;
 }
-ATS_API(void) SetPower(int32_t notch) {
-    handles.power = notch;
-    ++reports;
-}
-ATS_API(void) SetBrake(int32_t notch) {
-    handles.brake = notch;
-    ++reports;
-}
-ATS_API(void) SetReverser(int32_t position) {
-    handles.reverser = position;
-    ++reports;
-}
+ATS_API(void) SetPower(int32_t notch) { handles.power = Reported(notch); }
+ATS_API(void) SetBrake(int32_t notch) { handles.brake = Reported(notch); }
+ATS_API(void) SetReverser(int32_t position) { handles.reverser = Reported(position); }
 ATS_API(void) KeyDown(int32_t) { playOnce = true; }
 ATS_API(void) KeyUp(int32_t) {}
 ATS_API(void) HornBlow(int32_t type) {

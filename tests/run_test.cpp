@@ -2,11 +2,9 @@
 // the command line, the train model, and the host it plays towards the real plugin
 // (route beacons, waits, the time limit, the CSV table and the SVG chart).
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <filesystem>
-#include <optional>
-#include <sstream>
+#include <regex>
 #include <tuple>
 #include <vector>
 
@@ -17,7 +15,10 @@
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
+using ::testing::Lt;
 using ::testing::Not;
 
 // footplate-run started in a fresh folder holding test.scn, test.cfg and other.so (the
@@ -30,23 +31,16 @@ protected:
         WriteFile(dir_ + "/test.scn", scenario);
         WriteFile(dir_ + "/test.cfg", config);
         WriteFile(dir_ + "/other.so", "\x7f" "ELF" + std::string(1, sizeof(void*) == 8 ? 1 : 2) + std::string(59, 3));
-        return RunCommand(kChangeFolder + Quoted(dir_) + " && " + Program(FOOTPLATE_RUN) + " " + args, out_, &err_);
+        return RunCommand(kChangeFolder + Quoted(dir_) + " && " + Program(FOOTPLATE_RUN) + " " + args, out_, err_);
     }
     void TearDown() override { fs::remove_all(dir_); }
-    std::string dir_;
-    std::string out_;
-    std::string err_;
+    std::string dir_, out_, err_;
 };
 
 // One row per input an author can get wrong (nothing runs, and stderr says where and why),
 // and the command line's conventions.
 TEST_F(RunTool, RefusesEveryMistakeWithItsLineAndStatus) {
-    const struct {
-        std::string scenario;
-        std::string args;
-        int status;
-        std::string says;
-    } cases[] = {
+    const std::tuple<std::string, std::string, int, std::string> cases[] = {  // scenario, arguments, status, says
         {"initialize 0\nrun 12abc\n", "", 2,
          "test.scn:2: error: run takes a time in ms (a whole number, 0 or more), not '12abc'"},
         {"run 1.5\n", "", 2, "test.scn:1: error: run takes a time in ms"},
@@ -96,10 +90,10 @@ TEST_F(RunTool, RefusesEveryMistakeWithItsLineAndStatus) {
          0, "       time       speed  handles the plugin returned"},
 #endif
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.scenario + " | " + c.args);
-        EXPECT_EQ(run(c.scenario, c.args.empty() ? "test.scn" : c.args), c.status) << err_;
-        EXPECT_THAT(out_ + err_, HasSubstr(c.says));
+    for (const auto& [scenario, args, status, says] : cases) {
+        SCOPED_TRACE(scenario + " | " + args);
+        EXPECT_EQ(run(scenario, args.empty() ? "test.scn" : args), status) << err_;
+        EXPECT_THAT(out_ + err_, HasSubstr(says));
     }
 }
 
@@ -144,11 +138,9 @@ TEST_F(RunTool, RouteBeaconsFireInBothDirectionsAndLocationWaitsFollowTheTrain) 
 #if defined(_WIN32)
     GTEST_SKIP() << "rsvg-convert, the renderer, is a Linux program";
 #endif
-    std::string log;  // the renderer also refuses a title left unescaped
-    ASSERT_EQ(RunCommand("rsvg-convert -o " + Quoted(dir_ + "/chart.png") + " " + Quoted(dir_ + "/chart.svg") + " 2>&1",
-                         log),
-              0)
-        << "rsvg-convert (Debian package librsvg2-bin, see scripts/deps): " << log;
+    std::string out, err;  // the renderer also refuses a title left unescaped
+    ASSERT_EQ(RunCommand("rsvg-convert -o " + Quoted(dir_ + "/chart.png") + " " + Quoted(dir_ + "/chart.svg"), out, err), 0)
+        << "rsvg-convert (Debian package librsvg2-bin, see scripts/deps): " << err;
     EXPECT_EQ(ReadWhole(dir_ + "/chart.png").substr(16, 4), std::string("\0\0\x03\xc0", 4));  // a PNG 960 pixels wide
 }
 
@@ -163,48 +155,36 @@ TEST_F(RunTool, HostKeepsArraysReportsHandlesAndMarksEveryPlay) {
                   "--plugin " + Program(PROBE_PLUGIN) + " --csv t.csv --svg chart.svg test.scn"),
               0)
         << err_;
-    std::istringstream text(out_);
-    std::vector<std::string> frames;
-    for (std::string line; std::getline(text, line);) {
-        if (line.find(" km/h ") != std::string::npos) frames.push_back(line);
-    }
-    ASSERT_EQ(frames.size(), 7u) << out_;
-    // Three handle reports after the start, one start, one pair of arrays.
-    EXPECT_THAT(frames[0], HasSubstr("panel[0]=-10000 panel[1]=3 panel[2]=1 panel[3]=1"));
-    EXPECT_THAT(frames[1], HasSubstr("panel[1]=4"));
-    // Sound 5 played once (1) is found marked as continuing (2) by the next frame; the
-    // host's own mark is no news in the timeline.
-    EXPECT_THAT(frames[2], HasSubstr("\"power\"=1 (once)"));
-    EXPECT_EQ(frames[3].substr(frames[3].find("reverser")), "reverser  0 panel[0]=2");
-    EXPECT_THAT(frames[4], HasSubstr("\"power\"=1 (once)"));  // played again at once
-    // A restart: again exactly three reports, and the arrays are still the same two.
-    EXPECT_THAT(frames[5], HasSubstr("panel[1]=3 panel[2]=2"));
-    EXPECT_THAT(out_, Not(HasSubstr("panel[3]=2")));
+    std::vector<std::string> frames;  // the timeline's lines of frames
+    const std::regex frame("[^\n]* km/h [^\n]*");
+    for (std::sregex_iterator m(out_.begin(), out_.end(), frame), end; m != end; ++m) frames.push_back(m->str());
+    // Three handle reports after the start, one start, one pair of arrays. Sound 5 played
+    // once (1) is found marked as continuing (2) by the next frame; the host's own mark is
+    // no news in the timeline. A restart: again exactly three reports, the same two arrays.
     // Written between frames, kept: the beacon's type, the horn as a volume.
-    EXPECT_THAT(frames[6], HasSubstr("panel[4]=7 sound[6]=-2500 (volume -25 dB)"));
+    EXPECT_THAT(frames, ElementsAre(HasSubstr("panel[0]=-10000 panel[1]=3 panel[2]=1 panel[3]=1"),
+                                    HasSubstr("panel[1]=4"), HasSubstr("\"power\"=1 (once)"),
+                                    EndsWith("reverser  0 panel[0]=2"), HasSubstr("\"power\"=1 (once)"),
+                                    HasSubstr("panel[1]=3 panel[2]=2"),
+                                    HasSubstr("panel[4]=7 sound[6]=-2500 (volume -25 dB)")))
+        << out_;
+    EXPECT_THAT(out_, Not(HasSubstr("panel[3]=2")));
 
-    std::istringstream table(ReadWhole(dir_ + "/t.csv"));
-    std::string header;
-    std::getline(table, header);
-    EXPECT_EQ(header, "time_s,location_m,speed_kmh,brake,power,reverser,power (sound[5]),power (panel[10]),\"a, b\","
-                      "panel[0],panel[1],panel[2],panel[3],panel[4],sound[6]");
+    const std::string table = ReadWhole(dir_ + "/t.csv");
+    EXPECT_EQ(table.substr(0, table.find('\n')), "time_s,location_m,speed_kmh,brake,power,reverser,power (sound[5]),"
+                                                 "power (panel[10]),\"a, b\",panel[0],panel[1],panel[2],panel[3],"
+                                                 "panel[4],sound[6]");
     std::vector<std::string> played;  // the sound 5 column, the 7th, a row per frame
-    for (std::string row; std::getline(table, row);) {
-        std::istringstream fields(row);
-        for (int f = 0; f < 7; ++f) std::getline(fields, row, ',');
-        played.push_back(row);
-    }
+    const std::regex seventh("\n(?:[^,\n]*,){6}([^,\n]*)");
+    for (std::sregex_iterator m(table.begin(), table.end(), seventh), end; m != end; ++m) played.push_back((*m)[1]);
     played.resize(10);
     EXPECT_EQ(played, (std::vector<std::string>{"-10000", "-10000", "-10000", "-10000", "1", "2", "2", "1", "2", "2"}));
     // In the chart, each play is a mark where it starts, not a band to the next write.
     const std::string chart = ReadWhole(dir_ + "/chart.svg");
-    size_t marks = 0;
-    for (size_t at = chart.find("fill=\"#4a78c2\""); at != std::string::npos;
-         at = chart.find("fill=\"#4a78c2\"", at + 1), ++marks) {
-        const size_t width = chart.find("width=\"", chart.rfind("<rect", at)) + 7;
-        EXPECT_LT(std::stod(chart.substr(width)), 20.0) << "a mark, not a band";
-    }
-    EXPECT_EQ(marks, 2u);
+    const std::regex mark("<rect[^>]* width=\"([0-9.]+)\"[^>]* fill=\"#4a78c2\"");
+    std::vector<double> widths;
+    for (std::sregex_iterator m(chart.begin(), chart.end(), mark), end; m != end; ++m) widths.push_back(std::stod((*m)[1]));
+    EXPECT_THAT(widths, ElementsAre(Lt(20.0), Lt(20.0)));
 }
 
 }  // namespace

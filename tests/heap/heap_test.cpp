@@ -12,15 +12,6 @@
 #include "configs.h"
 #include "inproc.h"
 
-// The real C allocators behind the wrapped symbols; the counting code calls them directly
-// so it never counts itself twice.
-extern "C" {
-void* __real_malloc(std::size_t size);
-void* __real_calloc(std::size_t count, std::size_t size);
-void* __real_realloc(void* p, std::size_t size);
-void __real_free(void* p);
-}
-
 // The checks run on one thread; plain counters keep the counting itself allocation-free.
 namespace {
 uint64_t allocations = 0;  // calls that handed out memory
@@ -34,7 +25,7 @@ void* counted(void* p) {
     return p;
 }
 
-void* allocate(std::size_t size) { return counted(__real_malloc(size == 0 ? 1 : size)); }
+void* allocate(std::size_t size) { return counted(std::malloc(size == 0 ? 1 : size)); }
 
 void* allocateOrThrow(std::size_t size) {
     void* p = allocate(size);
@@ -44,12 +35,13 @@ void* allocateOrThrow(std::size_t size) {
 
 void release(void* p) {
     if (p != nullptr) --live;
-    __real_free(p);
+    std::free(p);
 }
 }  // namespace
 
 // Every form of operator new and delete the program uses, so none falls through to the
-// library's own (uncounted) versions. The plugin allocates no over-aligned types.
+// library's own (uncounted) versions. The plugin allocates no over-aligned types and calls
+// no C allocator.
 void* operator new(std::size_t size) { return allocateOrThrow(size); }
 void* operator new[](std::size_t size) { return allocateOrThrow(size); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
@@ -60,21 +52,6 @@ void operator delete(void* p, std::size_t) noexcept { release(p); }
 void operator delete[](void* p, std::size_t) noexcept { release(p); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
 void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
-
-// The C allocators, for code linked into this program that calls them directly (the link
-// wraps these symbols; the C library's own internal calls are not seen).
-extern "C" {
-void* __wrap_malloc(std::size_t size) { return counted(__real_malloc(size)); }
-void* __wrap_calloc(std::size_t count, std::size_t size) { return counted(__real_calloc(count, size)); }
-void* __wrap_realloc(void* p, std::size_t size) {
-    void* q = __real_realloc(p, size);
-    if (p == nullptr) return counted(q);
-    if (q != nullptr) ++allocations;  // moved or resized: memory handed out all the same
-    if (size == 0 && q == nullptr) --live;
-    return q;
-}
-void __wrap_free(void* p) { release(p); }
-}
 
 namespace {
 
