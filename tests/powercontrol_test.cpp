@@ -14,15 +14,14 @@ protected:
         Start(config + "powerindicator=50\nreminderkey=9\nreminderindicator=51\n", kFullService, power);
         api().SetPower(power);
     }
-    // A frame at x metres and v km/h, then the power output and the power lamp; after it,
-    // a gap of the given length (0: none) is announced at x.
-    struct Row { double x; float v; int power, lamp; int32_t gap = 0; };
+    // A frame at x metres and v km/h (40 unless given), then the power output and the power lamp; after it,
+    // a gap of the given length is announced at x (0, no length, announces none).
+    struct Row { double x; int power, lamp; int32_t gap = 0; float v = 40.0f; };
     void Run(std::initializer_list<Row> rows) {
         for (const Row& row : rows) {
             Frame(time_ += 100, row.v, row.x);
-            EXPECT_THAT((std::vector<int32_t>{out.power, panel[50]}), ElementsAre(row.power, row.lamp))
-                << "at " << row.x;
-            if (row.gap != 0) Beacon(kBeaconPowerGap, 0, row.gap);
+            EXPECT_THAT((std::vector<int32_t>{out.power, panel[50]}), ElementsAre(row.power, row.lamp)) << row.x;
+            Beacon(kBeaconPowerGap, 0, row.gap);
         }
     }
     int32_t time_ = 0;
@@ -34,20 +33,19 @@ TEST_F(PowerControlTest, EachPickupInAGapCutsPower) {
     // reversing out through its start restores power and moving on enters it again.
     // Standing or reversing, a beacon announces nothing.
     StartDriving("powergapbehaviour=2\npowerpickuppoints=0,100\n");
-    Run({{0, 40, 5, 1, 10}, {0.5, 40, 0, 0}, {10, 40, 0, 0}, {10.5, 40, 5, 1}, {-1, -10, 5, 1},
-         {100, 40, 5, 1}, {105, 40, 0, 0}, {111, 40, 5, 1, 10}, {115, 40, 0, 0}, {111, -10, 0, 0},
-         {110.5, -10, 5, 1}, {112, 40, 0, 0}, {122, 40, 5, 1}, {122, 0, 5, 1, 10}, {122, -5, 5, 1, 10},
-         {123, 40, 5, 1}});
-    Beacon(kBeaconPowerGap, 0, 0);  // no length: no gap
-    // The second pickup in the gap announced at 111; then both pickups in one gap of 150 m,
-    // where the first one out shows its lamp while the second still cuts. -1 m reads as
-    // 4294967295 m.
-    Run({{215, 40, 0, 0}, {222, 40, 5, 1, 150}, {322.5, 40, 0, 0}, {372.5, 40, 0, 1},
-         {472.5, 40, 5, 1, -1}, {1.0e6, 40, 0, 0}});
+    Run({{0, 5, 1, 10}, {0.5, 0, 0}, {10, 0, 0}, {10.5, 5, 1}, {-1, 5, 1, 0, -10}, {100, 5, 1}, {105, 0, 0},
+         {111, 5, 1, 10}, {115, 0, 0}, {111, 0, 0, 0, -10}, {110.5, 5, 1, 0, -10}, {112, 0, 0}, {122, 5, 1},
+         {122, 5, 1, 10, 0}, {122, 5, 1, 10, -5}, {123, 5, 1},
+         // The second pickup in the gap announced at 111; then both pickups in one gap of 150 m,
+         // where the first one out shows its lamp while the second still cuts. -1 m reads as
+         // 4294967295 m.
+         {215, 0, 0}, {222, 5, 1, 150}, {322.5, 0, 0}, {372.5, 0, 1}, {472.5, 5, 1, -1}, {1.0e6, 0, 0}});
     // A restart forgets the gaps and the pickups in them.
     api().Initialize(2);
     api().SetPower(5);
-    Run({{1.0e6 + 1, 40, 5, 1, 10}, {1.0e6 + 2, 40, 0, 0}, {1.0e6 + 12, 40, 5, 1}});
+    Run({{1.0e6 + 1, 5, 1, 10}, {1.0e6 + 2, 0, 0}, {1.0e6 + 12, 5, 1}});
+    Beacon(kBeaconRain, 0, 10);  // another beacon's number is no gap
+    Run({{1.0e6 + 13, 5, 1}});
 }
 
 TEST_F(PowerControlTest, AllPickupsBehaviourHoldsAtMostOneCut) {
@@ -55,37 +53,35 @@ TEST_F(PowerControlTest, AllPickupsBehaviourHoldsAtMostOneCut) {
     // spread brings the count back to 0 with no cut held; overlapping gaps bring it to all
     // pickups twice before 0. Neither may withdraw the doors' or the reminder's cut.
     StartDriving("powergapbehaviour=3\npowerpickuppoints=0,20\ndoorpowerlock=1\n");
-    Run({{0, 40, 5, 1, 50}, {10, 40, 5, 1}, {20.5, 40, 0, 0}, {70, 40, 0, 0}, {70.5, 40, 5, 1, 5}});
+    Run({{0, 5, 1, 50}, {10, 5, 1}, {20.5, 0, 0}, {70, 0, 0}, {70.5, 5, 1, 5}});
     api().DoorOpen();
-    Run({{71, 40, 0, 1}, {76, 40, 0, 1}, {91, 40, 0, 1}, {96, 40, 0, 1}});
+    Run({{71, 0, 1}, {76, 0, 1}, {91, 0, 1}, {96, 0, 1}});
     api().DoorClose();
     // Pickups in 125..155 and 145..175, then in 145.5..175.5 and 165.5..195.5.
-    Run({{125, 40, 5, 1, 30}, {145.5, 40, 0, 0, 30}, {150, 40, 0, 0}, {156, 40, 0, 0}, {166, 40, 0, 0},
-         {176, 40, 0, 0}, {195, 40, 0, 0}, {196, 40, 5, 1}});
+    Run({{125, 5, 1, 30}, {145.5, 0, 0, 30}, {150, 0, 0}, {156, 0, 0}, {166, 0, 0}, {176, 0, 0}, {195, 0, 0},
+         {196, 5, 1}});
     api().KeyDown(9);
     EXPECT_EQ(panel[51], 1);
-    Run({{200, 40, 0, 1}});
+    Run({{200, 0, 1}});
     api().KeyDown(9);
     EXPECT_EQ(panel[51], 0);
-    Run({{201, 40, 5, 1}});
+    Run({{201, 5, 1}});
     // A restart clears the reminder: the next press sets it again.
     api().KeyDown(9);
     api().Initialize(2);
     api().SetPower(5);
     api().KeyDown(9);
-    Run({{202, 40, 0, 1}});
+    Run({{202, 0, 1}});
 }
 
 TEST_F(PowerControlTest, ProportionalBehaviourLimitsPowerByTheShareOfPickupsInGaps) {
     // Five notches, three pickups: one in a gap leaves notch 3, two notch 2, three none.
     StartDriving("powergapbehaviour=1\npowerpickuppoints=0,10,20\n");
-    Run({{0, 40, 5, 1, 100}, {1, 40, 3, 1}, {11, 40, 2, 1}, {21, 40, 0, 0}, {101, 40, 2, 1}, {111, 40, 3, 1},
-         {121, 40, 5, 1}});
+    Run({{0, 5, 1, 100}, {1, 3, 1}, {11, 2, 1}, {21, 0, 0}, {101, 2, 1}, {111, 3, 1}, {121, 5, 1}});
     // Four notches, two pickups: one in a gap leaves notch 2; each leave withdraws the
     // notch its count placed.
-    TearDown();
     StartDriving("powergapbehaviour=1\npowerpickuppoints=0,30\n", 4);
-    Run({{0, 40, 4, 1, 50}, {1, 40, 2, 1}, {31, 40, 0, 0}, {51, 40, 2, 1}, {81, 40, 4, 1}});
+    Run({{0, 4, 1, 50}, {1, 2, 1}, {31, 0, 0}, {51, 2, 1}, {81, 4, 1}});
 }
 
 }  // namespace
