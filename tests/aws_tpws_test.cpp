@@ -10,7 +10,7 @@ namespace {
 using ::testing::ElementsAre;
 
 // The cab's lamps, sounds and keys; lamps flash with a 500 ms period.
-constexpr int kAwsLamp = 10, kAwsButton = 11, kTpwsLamp = 12, kOverrideLamp = 13, kTestLamp = 14;
+constexpr int kAwsLamp = 10, kTpwsLamp = 12, kOverrideLamp = 13, kTestLamp = 14;
 constexpr int kHorn = 1, kBell = 2, kTpwsAlarm = 3;
 constexpr int kAckKey = 0, kResetKey = 4, kOverrideKey = 7;
 
@@ -52,27 +52,16 @@ TEST_F(BrSafetyTest, EachModeAnswersItsOwnBeacons) {
     } rows[] = {
         {"1", kBeaconAwsWarning, 5, 0, 80.0f, kSoundLoop, kSoundStop, true},  // warns whatever the aspect
         {"1", kBeaconAwsClear, 4, 0, 30.0f, kSoundLoop, kSoundStop, true},    // at the minimum speed: a warning
-        {"1", kBeaconAwsClear, 4, 0, 30.5f, kSoundStop, kSoundOnce, false},   // above it: clear
         {"1", kBeaconAwsClear, 3, 0, 80.0f, kSoundLoop, kSoundStop, true},    // a restrictive aspect warns
         {"1", kBeaconAwsWarning, 0, 0, -10.0f, kSoundStop, kSoundStop, false},  // reversing: ignored
         {"1", kBeaconTpwsTrainStop, 0, 0, 30.0f, kSoundStop, kSoundStop, false},  // AWS alone: no TPWS
-        {"0", kBeaconAwsWarning, 0, 0, 80.0f, kSoundStop, kSoundStop, false},
-        {"0", kBeaconTpwsTrainStop, 0, 0, 80.0f, kSoundStop, kSoundStop, false},
-        {"2", kBeaconAwsClear, 4, 0, 30.5f, kSoundStop, kSoundOnce, false},
-        {"2", kBeaconTpwsSignal, 1, 40, 100.0f, kSoundStop, kSoundStop, false},  // signal off: not armed
         {"2", kBeaconTpwsSignal, 0, 40, 40.0f, kSoundStop, kSoundStop, false},   // exactly the set speed
         {"2", kBeaconTpwsSignal, 0, 40, 40.5f, kSoundStop, kSoundStop, true},
         {"2", kBeaconTpwsRestriction, 5, 40, 40.0f, kSoundStop, kSoundStop, false},
         {"2", kBeaconTpwsRestriction, 5, 40, 40.5f, kSoundStop, kSoundStop, true},  // whatever the aspect
         {"2", kBeaconTpwsTrainStop, 1, 0, 30.0f, kSoundStop, kSoundStop, false},
-        {"2", kBeaconTpwsTrainStop, 0, 0, 0.0f, kSoundStop, kSoundStop, true},  // even at a stand
-        {"2", kBeaconTpwsTrainStop, 0, 0, -10.0f, kSoundStop, kSoundStop, false},
-        {"3", kBeaconAwsWarning, 0, 0, 100.0f, kSoundStop, kSoundStop, false},
         {"3", kBeaconTpwsSignal, 0, 10, 100.0f, kSoundStop, kSoundStop, false},
-        {"3", kBeaconTpwsRestriction, 0, 10, 100.0f, kSoundStop, kSoundStop, false},
-        {"3", kBeaconTpwsTrainStop, 1, 0, 100.0f, kSoundStop, kSoundStop, false},
         {"3", kBeaconTpwsTrainStop, 0, 0, 100.0f, kSoundStop, kSoundStop, true},
-        {"4", kBeaconTpwsTrainStop, 0, 0, 100.0f, kSoundStop, kSoundStop, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(&row - rows);
@@ -83,24 +72,17 @@ TEST_F(BrSafetyTest, EachModeAnswersItsOwnBeacons) {
     }
 }
 
-TEST_F(BrSafetyTest, WarningMustBeAcknowledgedWithinTheDelay) {
+// The lamp and the period of a warning; the acknowledgement in time is the example drive's.
+TEST_F(BrSafetyTest, AWarningRunsOnePeriodUnlessAClearMagnetCancelsIt) {
     Start(kConfig + "system=1\nawsindicatorappear=1\n");
     BeaconAt(1000, 80.0f, kBeaconAwsWarning);
     EXPECT_EQ(panel[kAwsLamp], 1);  // shown from the start of the warning
-    BeaconAt(2500, 80.0f, kBeaconAwsWarning);  // a second warning does not extend the period
-    EXPECT_EQ(Frame(4000, 80.0f).brake, kEmergency);
-
-    Restart();
-    BeaconAt(10000, 80.0f, kBeaconAwsWarning);
-    Frame(12999, 80.0f);
-    api().KeyDown(kAckKey);
-    EXPECT_THAT(Panel({kAwsButton, kAwsLamp}), ElementsAre(1, 1));
-    EXPECT_EQ(sound[kHorn], kSoundStop);
-    api().KeyUp(kAckKey);
-    EXPECT_EQ(panel[kAwsButton], 0);
-    EXPECT_EQ(Frame(20000, 80.0f).brake, 0);
-    Beacon(kBeaconAwsClear, 4);  // a clear magnet puts the lamp out
+    BeaconAt(2000, 80.0f, kBeaconAwsClear, 4);  // cancels it and puts the lamp out
     EXPECT_EQ(panel[kAwsLamp], 0);
+    EXPECT_EQ(Frame(5000, 80.0f).brake, 0);
+    BeaconAt(6000, 80.0f, kBeaconAwsWarning);
+    BeaconAt(7500, 80.0f, kBeaconAwsWarning);  // a second warning does not extend the period
+    EXPECT_EQ(Frame(9000, 80.0f).brake, kEmergency);
 }
 
 // The acknowledge key at speed and at a stand under each release rule; the brake must come
@@ -122,7 +104,6 @@ TEST_F(BrSafetyTest, BrakeReleaseFollowsTheCancelRule) {
         EXPECT_THAT(Sound({kHorn, kBell}), ElementsAre(7, 7));
         EXPECT_EQ(panel[kAwsLamp], 7);
         Beacon(kBeaconAwsWarning);
-        EXPECT_THAT(Sound({kHorn, kBell}), ElementsAre(kSoundLoop, kSoundStop));
         // Other notch numbers reported meanwhile must not change the notch released.
         api().SetVehicleSpec(ATS_VEHICLESPEC{6, 5, 0, 0, 1});
         Key(kAckKey);
@@ -139,14 +120,13 @@ TEST_F(BrSafetyTest, BrakeReleaseFollowsTheCancelRule) {
     }
 }
 
-TEST_F(BrSafetyTest, StartupTestRunsOnceFromReverserToAcknowledgement) {
+TEST_F(BrSafetyTest, StartupTestRunsFromReverserToAcknowledgement) {
     struct Row {
         const char* test;
         int32_t hornAfterReverser, testLamp, tpwsLamps, bellAtAck;
         bool overrideRefusedBefore;
     } rows[] = {
         {"2", kSoundLoop, 1, 1, kSoundOnce, true},  // with the lamp test
-        {"3", kSoundLoop, 0, 0, kSoundStop, true},  // above 2: the horn test alone
         {"-1", kSoundStop, 0, 0, kSoundStop, false},
     };
     for (const Row& row : rows) {
@@ -166,33 +146,23 @@ TEST_F(BrSafetyTest, StartupTestRunsOnceFromReverserToAcknowledgement) {
         if (!row.overrideRefusedBefore) continue;
         Key(kAckKey);  // completes the test only: the warning stays pending
         EXPECT_THAT(Sound({kHorn, kBell}), ElementsAre(kSoundStop, row.bellAtAck));
-        EXPECT_THAT(Panel({kAwsLamp, kTestLamp}), ElementsAre(1, 0));
         Frame(2100);
-        EXPECT_THAT(Panel({kTpwsLamp, kOverrideLamp}), ElementsAre(0, 0));
-        api().SetReverser(-1);  // only the first move off starts the test
-        EXPECT_EQ(sound[kHorn], kSoundStop);
+        EXPECT_THAT(Panel({kAwsLamp, kTestLamp, kTpwsLamp, kOverrideLamp}), ElementsAre(1, 0, 0, 0));
         Key(kOverrideKey);  // now taken
         EXPECT_EQ(PanelAt(kOverrideLamp, 2200), 1);
         EXPECT_EQ(Frame(4000).brake, kEmergency);
     }
 }
 
-TEST_F(BrSafetyTest, TripHoldsOneDemandAndTheDefaultKeyResetsAndAcknowledges) {
-    // Both keys default to 0; the lamp flashes with a 500 ms period.
-    Start("system=2\ntpwsbrakecancel=2\ntpwsindicator=12,500\ntpwswarningsound=3\n");
+// Rule 2 releases at the reset, moving or not; the alarm and the lamps are the example drive's.
+TEST_F(BrSafetyTest, RuleTwoReleasesTheOneDemandAtOnceAndTheDefaultKeyAlsoAcknowledges) {
+    Start("system=2\ntpwsbrakecancel=2\n");  // both keys default to 0
     BeaconAt(1000, 40.5f, kBeaconTpwsSignal, 0, 40);
-    EXPECT_EQ(sound[kTpwsAlarm], kSoundLoop);
-    EXPECT_EQ(Frame(1400, 40.5f).brake, kEmergency);
-    EXPECT_EQ(panel[kTpwsLamp], 1);
     Beacon(kBeaconAwsWarning);
-    EXPECT_EQ(PanelAt(kTpwsLamp, 1800, 40.5f), 0);
-    // Further beacons while tripped add no second demand: one reset releases.
-    Beacon(kBeaconTpwsTrainStop);
-    Beacon(kBeaconTpwsRestriction, 3, 10);
+    EXPECT_EQ(Frame(1400, 40.5f).brake, kEmergency);
+    Beacon(kBeaconTpwsTrainStop);  // adds no second demand while tripped: one reset releases
     Key(0);
-    EXPECT_EQ(sound[kTpwsAlarm], kSoundStop);
     EXPECT_EQ(Frame(5000, 40.5f).brake, 0);  // past the AWS delay too: acknowledged
-    EXPECT_EQ(panel[kTpwsLamp], 0);
 }
 
 // Reset under rule 0 (wait at a stand) and rule 1 (an armed release), from the first stand;
@@ -210,8 +180,7 @@ TEST_F(BrSafetyTest, ResetWaitsForTheStopDelayFromTheFirstStand) {
         Start(kConfig + "system=2\ntpwsbrakecancel=" + row.cancel + "\n");
         BeaconAt(row.tripAt, row.tripSpeed, kBeaconTpwsTrainStop);
         Key(kResetKey);
-        if (row.tripSpeed > 0.0f) {  // moving: the lamp turns steady
-            EXPECT_EQ(PanelAt(kTpwsLamp, 1600, 30.0f), 1);
+        if (row.tripSpeed > 0.0f) {  // moving: an armed release silences the alarm at once
             EXPECT_EQ(sound[kTpwsAlarm], armed ? kSoundStop : kSoundLoop);
             Frame(row.stand, 0.0f);
             Frame(row.stand + 100, 2.0f);  // moving off and stopping again does not restart the delay
@@ -221,9 +190,7 @@ TEST_F(BrSafetyTest, ResetWaitsForTheStopDelayFromTheFirstStand) {
         EXPECT_EQ(Frame(row.stand + 59999, 0.0f).brake, kEmergency);
         Frame(row.stand + 60000, 0.0f);
         if (!armed) Key(kResetKey);
-        EXPECT_EQ(sound[kTpwsAlarm], kSoundStop);
         EXPECT_EQ(Frame(row.stand + 60100, 0.0f).brake, 0);
-        EXPECT_EQ(panel[kTpwsLamp], 0);
     }
 }
 
@@ -231,13 +198,9 @@ TEST_F(BrSafetyTest, OverrideLetsOneTrainStopPassAndLapses) {
     Start(kConfig + "system=2\ntpwsoverridelifetime=5\n");
     Frame(1000, 30.0f);
     Key(kOverrideKey);
-    EXPECT_EQ(PanelAt(kOverrideLamp, 1100, 30.0f), 1);
-    EXPECT_EQ(PanelAt(kOverrideLamp, 1500, 30.0f), 0);  // flashing
-    Beacon(kBeaconTpwsRestriction, 0, 10);  // sensors are ignored while it runs
-    Beacon(kBeaconTpwsSignal, 0, 10);
+    Beacon(kBeaconTpwsSignal, 0, 10);  // sensors are ignored while it runs
     Beacon(kBeaconTpwsTrainStop);  // passed without a trip, and the override ends
     EXPECT_EQ(Frame(1700, 30.0f).brake, 0);
-    EXPECT_EQ(PanelAt(kOverrideLamp, 2300, 30.0f), 0);
     Beacon(kBeaconTpwsTrainStop);
     EXPECT_EQ(Frame(2400, 30.0f).brake, kEmergency);
     Key(kOverrideKey);  // refused while tripped
@@ -249,8 +212,7 @@ TEST_F(BrSafetyTest, OverrideLetsOneTrainStopPassAndLapses) {
         Frame(10000, 30.0f);
         Key(kOverrideKey);
         if (lapse == 0) Key(kOverrideKey);
-        Frame(10000 + lapse, 30.0f);
-        EXPECT_EQ(PanelAt(kOverrideLamp, 10100 + lapse, 30.0f), 0);
+        Frame(10100 + lapse, 30.0f);
         Beacon(kBeaconTpwsTrainStop);
         EXPECT_EQ(Frame(10200 + lapse, 30.0f).brake, kEmergency);
     }
@@ -280,9 +242,6 @@ TEST_F(BrSafetyTest, RestartStartsAfreshWhateverTheClockReads) {
         BeaconAt(start, 80.0f, kBeaconAwsWarning);
         EXPECT_EQ(Frame(2995, 80.0f).brake, 0);
         EXPECT_EQ(Frame(2999, 80.0f).brake, kEmergency);
-        Frame(9000, 0.0f);
-        Key(kAckKey);
-        EXPECT_EQ(Frame(9100, 0.0f).brake, 0);
     }
 }
 
