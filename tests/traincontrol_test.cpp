@@ -111,7 +111,6 @@ TEST_F(TrainControlTest, SpeedSelectorAppliesTheNotchBelowItsTargetWhileTheKeyIs
          // The traction interlock holds the selector's power too.
          {"K7 P2 S30", 0, 2, 0}, {"B3", 3, 0, 0}, {"B0", 0, 0, 0}, {"P0", 0, 0, 0}, {"P2", 0, 2, 0}});
     Run("speedselectorkey=7\n", {{"K7 P3", 0, 0, 0}});     // every target 0: never any power
-    Run("speedselectorspeeds=0,20\n", {{"P3 S80", 0, 3, 0}});  // no key: the handle acts directly
 }
 
 }  // namespace
