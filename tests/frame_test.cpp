@@ -12,7 +12,7 @@ using ::testing::Each;
 class FrameTest : public PluginTest {};
 
 TEST_F(FrameTest, VersionAndAReleasedStartWithoutAFile) {
-    StartWithoutConfig(8, 5, 2);
+    StartSilently(nullptr);
     EXPECT_EQ(api().GetPluginVersion(), 131072);
     Frame(100);
     EXPECT_THAT((std::vector{out.brake, out.power, out.reverser, out.constantSpeed}), Each(0));
