@@ -65,14 +65,11 @@ TEST_F(SteamTest, CutoffSetsDirectionAndPowerByHandAndInAutomaticMode) {
     Begin("");
     const std::initializer_list<int> shown = {kCutoff, kOutputReverser, kOutputPower};
     // Optimal: 45 at 60 km/h, 5 at 100 km/h, -25 at -60 km/h.
-    Run(shown, {{200, 75, 1, 0, {75, 1, 8}},   {300, 75, 1, 60, {75, 1, 4}},    {400, 45, 1, 60, {45, 1, 8}},
-                {500, 45, 1, -60, {45, 1, 4}}, {600, 16, 1, 100, {16, 1, 6}},   {700, 15, 1, 100, {15, 0, 0}},
-                {800, -15, -1, 0, {-15, 0, 0}}, {900, -16, -1, 0, {-16, -1, 3}}, {1000, -55, -1, -60, {-55, -1, 4}},
-                {1100, 15, 0, 0, {15, 0, 0}}});
+    Run(shown, {{500, 45, 1, -60, {45, 1, 4}},   {700, 15, 1, 100, {15, 0, 0}},   {800, -15, -1, 0, {-15, 0, 0}},
+                {900, -16, -1, 0, {-16, -1, 3}}, {1000, -55, -1, -60, {-55, -1, 4}}, {1100, 15, 0, 0, {15, 0, 0}}});
     Key(kAutomatic);
-    Run(shown, {{1200, kAsIs, 1, 60, {45, 1, 4}},    {1300, kAsIs, 1, 60, {45, 1, 8}},   {1400, kAsIs, 1, 100, {16, 1, 3}},
-                {1500, kAsIs, 1, 30, {16, 1, 0}},    {1600, -15, -1, -60, {-25, -1, 4}}, {1700, kAsIs, -1, -100, {-16, -1, 3}},
-                {1800, kAsIs, -1, -30, {-16, -1, 3}}, {1900, kAsIs, 1, -60, {75, 1, 8}}});
+    Run(shown, {{1400, kAsIs, 1, 100, {16, 1, 0}},   {1500, kAsIs, 1, 30, {16, 1, 0}},    {1600, -15, -1, -60, {-25, -1, 4}},
+                {1700, kAsIs, -1, -100, {-16, -1, 3}}, {1800, kAsIs, -1, -30, {-16, -1, 3}}, {1900, kAsIs, 1, -60, {75, 1, 8}}});
 }
 
 // A deviation of 0 makes every cut-off neutral; a full cut-off of 0 gives no power and uses
@@ -107,17 +104,6 @@ TEST_F(SteamTest, PressureLimitsPower) {
     Expect({kPressure, kOutputPower}, {{8180, 20001, 0}, {8220, 20002, 8}, {9100, 20024, 8}});
 }
 
-// Per second: (|speed| / 25 + 1) x 32 x the driver's share of the notches x |cut-off| / 75;
-// nothing in the band. A full boiler takes nothing from the injector.
-TEST_F(SteamTest, SteamUseFollowsRegulatorCutoffAndSpeed) {
-    Begin("boilerwatertosteamrate=0\n");
-    Key(kInjector);
-    // The first frame out of the band starts the tick.
-    // 32; 32 x 45 / 75 x 3 = 57.6 (by the handle, not the output notch 6); 16 x 55 / 75 x 2 = 23.5.
-    Run({kPressure}, {{1100, 75, 1, 0, {20000}},        {2100, 75, 1, 0, {19968}},     {3100, 45, 1, 50, {19911}},
-                      {4100, -55, -1, -25, {19888}, 4}, {5100, 45, 1, 50, {19888}, 0}, {6100, 15, 1, 50, {19888}}});
-}
-
 // One unit of water turns into pressure every 40 ms, at most 100 a frame; the tick that falls
 // due after the hundredth is used up. The blow-off valve opened at the end of a frame vents
 // from the next; a restart closes it.
@@ -132,10 +118,8 @@ TEST_F(SteamTest, BoilingAtItsRateAndAtMostAHundredAFrame) {
 // boiling stops with the water.
 TEST_F(SteamTest, BlowOffValveAndBoilingStopWithTheWater) {
     Begin("boilerblowoffpressure=20011\nboilermaxwaterlevel=18\n");
-    std::vector<int32_t> seen;
-    for (int32_t t = 140; t <= 100 + 40 * 19; t += 40) seen.push_back(PanelAt(kPressure, t));
-    EXPECT_EQ(seen, std::vector<int32_t>({20001, 20002, 20003, 20004, 20005, 20006, 20007, 20008, 20009, 20010,
-                                          20011, 20012, 20009, 20006, 20003, 20000, 19997, 19998, 19998}));
+    for (int32_t t = 140; t <= 500; t += 40) Frame(t);  // a unit a conversion, 20010 at 500
+    Expect({kPressure}, {{540, 20011}, {580, 20012}, {620, 20009}, {740, 20000}, {780, 19997}, {820, 19998}, {860, 19998}});
 }
 
 // The injector feeds a second after it is switched on and every second after: from the store

@@ -58,15 +58,13 @@ TEST_F(TractionTest, FillingZoneByDirectionFillsOnlyAtAStandstill) {
         Frame(fill.time, fill.speed);
         EXPECT_THAT(Panel({kFuel, kFillLamp}), ElementsAre(fill.fuel, fill.lamp)) << fill.time;
     }
-    // Not a filling beacon; at a standstill a beacon changes nothing; backwards optional 1 leaves and
-    // any other optional enters; forwards any optional leaves.
-    const struct { float speed; int type, optional, lamp; } passes[] = {
-        {-3.0f, kBeaconRain, 1, 1},        {0.0f, kBeaconFuelFilling, 1, 1}, {-3.0f, kBeaconFuelFilling, 1, 0},
-        {0.0f, kBeaconFuelFilling, 1, 0},  {-3.0f, kBeaconFuelFilling, 0, 1}, {2.0f, kBeaconFuelFilling, 7, 0}};
+    // At a standstill a beacon changes nothing; backwards optional 1 leaves (forwards, the diesel
+    // unit's pinned drive enters with 1 and leaves with 0).
+    const struct { float speed; int optional, lamp; } passes[] = {{0.0f, 1, 1}, {-3.0f, 1, 0}, {0.0f, 1, 0}, {-3.0f, 0, 1}};
     int32_t t = 5002;
     for (const auto& pass : passes) {
         Frame(t += 200, pass.speed);
-        Beacon(pass.type, 0, pass.optional);
+        Beacon(kBeaconFuelFilling, 0, pass.optional);
         EXPECT_EQ(PanelAt(kFillLamp, t + 100), pass.lamp) << t;
     }
 
