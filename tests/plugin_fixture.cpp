@@ -4,25 +4,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-
-#if defined(_WIN32)
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
+#include <random>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Test processes run side by side; each keeps its folders under its own process id.
-int processId() {
-#if defined(_WIN32)
-    return _getpid();
-#else
-    return static_cast<int>(::getpid());
-#endif
-}
 
 std::vector<int32_t> valuesAt(const int32_t* slots, std::initializer_list<int> which) {
     std::vector<int32_t> values;
@@ -33,8 +19,10 @@ std::vector<int32_t> valuesAt(const int32_t* slots, std::initializer_list<int> w
 }  // namespace
 
 std::string FreshFolder(const std::string& name) {
+    // Test processes run side by side; each keeps its folders under a name of its own.
+    static const std::string session = std::to_string(std::random_device{}());
     static int counter = 0;
-    const fs::path dir = fs::temp_directory_path() / ("footplate-tests-" + std::to_string(processId())) /
+    const fs::path dir = fs::temp_directory_path() / ("footplate-tests-" + session) /
                          (name + "-" + std::to_string(++counter));
     fs::remove_all(dir);
     fs::create_directories(dir);
