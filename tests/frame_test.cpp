@@ -1,24 +1,13 @@
 // The host interface: which arrays are current, what a restart copies, and the
 // configuration file beside the library.
 #include <filesystem>
-#include <vector>
 
 #include "plugin_fixture.h"
 
 namespace {
 
-using ::testing::Each;
 
 class FrameTest : public PluginTest {};
-
-TEST_F(FrameTest, VersionAndAReleasedStartWithoutAFile) {
-    StartSilently(nullptr);
-    EXPECT_EQ(api().GetPluginVersion(), 131072);
-    Frame(100);
-    EXPECT_THAT((std::vector{out.brake, out.power, out.reverser, out.constantSpeed}), Each(0));
-    api().SetReverser(-1);
-    EXPECT_THAT(panel, Each(0));  // nothing is configured
-}
 
 TEST_F(FrameTest, ReservesReachTheHostArraysOnlyWhenTheyChange) {
     Start("reverserindex=10\n");

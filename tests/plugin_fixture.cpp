@@ -52,13 +52,13 @@ void PluginTest::LoadPlugin(const std::string* config) {
     ASSERT_TRUE(plugin_ != nullptr) << error;
 }
 
-void PluginTest::StartSilently(const std::string* config, int brakes, int power, int mode) {
-    LoadPlugin(config);
+void PluginTest::StartSilently(const std::string& config, int brakes, int power, int mode) {
+    LoadPlugin(&config);
     if (!HasFatalFailure()) initialize(brakes, power, mode);
 }
 
 void PluginTest::Start(const std::string& config, int brakes, int power, int mode) {
-    StartSilently(&config, brakes, power, mode);
+    StartSilently(config, brakes, power, mode);
     if (!HasFatalFailure()) Drive(0, 0);
 }
 

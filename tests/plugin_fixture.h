@@ -27,9 +27,8 @@ protected:
     // Loads the library with config, then Load, SetVehicleSpec and Initialize(mode), and
     // the driver's handle reports a host makes right after (power 0, brake 0, neutral).
     void Start(const std::string& config, int brakes = kFullService, int power = kTopNotch, int mode = 2);
-    // Like Start, but without the handle reports (a host that stays silent after
-    // Initialize), and without a configuration file beside the library when config is null.
-    void StartSilently(const std::string* config, int brakes = kFullService, int power = kTopNotch, int mode = 2);
+    // Like Start, but without the handle reports: a host that stays silent after Initialize.
+    void StartSilently(const std::string& config, int brakes = kFullService, int power = kTopNotch, int mode = 2);
 
     // One frame at time (ms) and speed (km/h) through the host's own arrays.
     HandleOutput Frame(int32_t time, float speed = 0.0f, double location = 0.0);

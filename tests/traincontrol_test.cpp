@@ -74,8 +74,7 @@ TEST_F(TrainControlTest, InterlocksOfTheTractionAndTheReverser) {
     Run("neutralrvrbrake=1\n", {{"R0", kFullService, 0, 0}, {"R1", 0, 0, 1}, {"R-1 B3 B0", 0, 0, -1},
                                 {"R0", kFullService, 0, 0}, {"R1", 0, 0, 1}});
     // A host silent after the start still finds it balanced; other values mean emergency.
-    const std::string silent = "neutralrvrbrake=2\n";
-    StartSilently(&silent);
+    StartSilently("neutralrvrbrake=2\n");
     Run({{"", kEmergency, 0, 0}, {"R1", 0, 0, 1}, {"R0", kEmergency, 0, 0}});
     // Reverser control 1: out of neutral is ignored while moving; the handle's own slot follows the handle.
     Run("reversercontrol=1\nreverserindex=20\neffectivervrindex=21\n",
