@@ -6,7 +6,6 @@
 
 namespace {
 
-
 class FrameTest : public PluginTest {};
 
 TEST_F(FrameTest, ReservesReachTheHostArraysOnlyWhenTheyChange) {
