@@ -169,6 +169,15 @@ test('junk as a configuration or a drive shows an error and leaves the page usab
   assert.match(await text('run-summary'), /frames/);
 });
 
+test('a share link opens the same configuration and drive', async () => {
+  await paste('config', (await page.inputValue('#config')) + '; shared\n');
+  await page.click('#share');
+  await page.waitForFunction(() => document.getElementById('share-link').value !== '');
+  const other = await open(await page.inputValue('#share-link'));
+  for (const id of ['#config', '#drive']) assert.equal(await other.inputValue(id), await page.inputValue(id));
+  await other.close();
+});
+
 test('benchmark (reported, not judged)', async () => {
   await page.bringToFront();  // a page behind another gets few animation frames
   await page.click('#bench');
