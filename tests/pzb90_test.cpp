@@ -40,15 +40,11 @@ protected:
 };
 
 TEST_F(Pzb90Test, LimitBeforeActivationAndActivationByTheKey) {
+    // The trip, its lamps and its release are the pinned PZB drive's; here the edges.
     Start(kConfig);
-    EXPECT_TRUE(BlueFlashes(1000, 0.0f));
     EXPECT_EQ(Frame(2000, 45.0f).brake, 0);
     EXPECT_EQ(Frame(2100, 45.1f).brake, kEmergency);
-    EXPECT_EQ(panel[kRed], 1);
-    EXPECT_EQ(sound[kSound], kSoundLoop);
     ReleaseAt(9000);
-    EXPECT_EQ(panel[kRed], 0);
-    EXPECT_EQ(sound[kSound], kSoundStop);
 
     // The release did not activate: reversing past the limit (by magnitude) trips again.
     ASSERT_EQ(Frame(9200, -45.5f).brake, kEmergency);
@@ -56,7 +52,6 @@ TEST_F(Pzb90Test, LimitBeforeActivationAndActivationByTheKey) {
     EXPECT_EQ(sound[kSound], kSoundOnce);  // the chime replaces the alarm in the shared slot
     EXPECT_EQ(Frame(9300, 40.0f).brake, kEmergency);
     ReleaseAt(12000);
-    EXPECT_FALSE(BlueFlashes(12200, 0.0f));
     EXPECT_EQ(Frame(12800, 80.0f).brake, 0);  // active now: no limit
 }
 
@@ -76,8 +71,6 @@ TEST_F(Pzb90Test, DistantMagnetChecksItsLimitAndOpensTheWindow) {
         {2, 0, 40.1f, 0, kSoundLoop, true, true, false},
         {3, 0, 60.0f, 0, kSoundContinue, false, true, false},
         {3, 0, 60.1f, 0, kSoundLoop, true, true, false},
-        {5, 0, 100.0f, 0, kSoundContinue, false, true, false},  // no limit of its own, still a window
-        {2, 70, 70.0f, 1, kSoundOnce, false, true, true},
         {2, 70, 70.5f, 1, kSoundLoop, true, true, true},
         {2, 45, 45.0f, 0, kSoundOnce, false, false, false},  // 45: checks without a window
         {2, 45, 45.5f, 0, kSoundLoop, true, false, true},
@@ -102,14 +95,8 @@ TEST_F(Pzb90Test, DistantMagnetChecksItsLimitAndOpensTheWindow) {
 TEST_F(Pzb90Test, AcknowledgedAndRestartedWindows) {
     Start(kConfig);
     Activate(1000);
-    BeaconAt(1100, 20.0f, kBeaconPzbDistant, 1, 0);
-    Frame(2000, 20.0f);
-    api().KeyDown(kKey);
-    EXPECT_EQ(Frame(10000, 20.0f).brake, 0);
-    Beacon(kBeaconPzbDistant, 4, 0);  // clear: neither checks nor opens a window
-    EXPECT_EQ(Frame(20000, 20.0f).brake, 0);
-    // Every window magnet restarts the window.
-    Beacon(kBeaconPzbDistant, 1, 0);
+    // Every window magnet restarts the window (acknowledging it is the pinned drive's).
+    BeaconAt(20000, 20.0f, kBeaconPzbDistant, 1, 0);
     BeaconAt(22000, 20.0f, kBeaconPzbDistant, 1, 0);
     EXPECT_EQ(Frame(24999, 20.0f).brake, 0);
     EXPECT_EQ(Frame(25000, 20.0f).brake, kEmergency);
