@@ -112,8 +112,7 @@ TEST_F(Pzb90Test, HomeMagnetAnnouncesOrChecksItsLimit) {
     Start(kConfig);
     Activate(1000);
     BeaconAt(1100, 100.0f, kBeaconPzbHome, 0, 0);  // announces: yellow and chime, no check
-    EXPECT_EQ(panel[kYellow], 1);
-    EXPECT_EQ(sound[kSound], kSoundOnce);
+    EXPECT_THAT((std::vector{panel[kYellow], sound[kSound]}), ::testing::ElementsAre(1, kSoundOnce));
     Beacon(kBeaconPzbHome, 0, -5);  // negative: nothing is checked
     Beacon(kBeaconPzbHome, 0, 100);
     EXPECT_EQ(panel[kYellow], 0);
@@ -127,8 +126,7 @@ TEST_F(Pzb90Test, SystemNotSetToOneIgnoresMagnetsAndKey) {
     BeaconAt(1000, 80.0f, kBeaconPzbDistant, 0, 0);
     Beacon(kBeaconPzbHome, 0, 10);
     api().KeyDown(kKey);
-    EXPECT_EQ(panel[kRed], 0);
-    EXPECT_EQ(sound[kSound], kSoundStop);
+    EXPECT_THAT((std::vector{panel[kRed], sound[kSound]}), ::testing::ElementsAre(0, kSoundStop));
     EXPECT_EQ(Frame(9000, 80.0f).brake, 0);
 }
 
