@@ -76,7 +76,8 @@ TEST(CfgCheck, EveryTrapOfTheValueFormatAndOfKeys) {
     for (int i = 0; i < static_cast<int>(std::size(lines)); ++i) {
         const std::string says = lines[i].second;
         const Matcher<std::string> whole(says), part(HasSubstr(says));
-        EXPECT_THAT(about(r, i + 1), says.empty() || says.back() == '\n' ? whole : part) << lines[i].first;
+        EXPECT_THAT(about(r, i + 1), says.empty() || says.back() == '\n' ? whole : part)
+            << ::testing::PrintToString(std::string(lines[i].first));  // escaped, as the tool does
     }
     EXPECT_THAT(r.report, HasSubstr("t.cfg: 17 keys set, 6 other lines kept in the dictionary, 19 warnings"));
 }
