@@ -21,11 +21,6 @@ const std::string kConfig =
 
 class BrSafetyTest : public PluginTest {
 protected:
-    // A frame at time t, then a magnet or loop passed.
-    void BeaconAt(int32_t t, float speed, int32_t type, int32_t signal = 0, int32_t optional = 0) {
-        Frame(t, speed);
-        Beacon(type, signal, optional);
-    }
     // A warning at time t, left unacknowledged until the AWS brakes; the horn sounds
     // through a frame in between.
     void UnacknowledgedWarning(int32_t t, float speed) {
@@ -219,6 +214,7 @@ TEST_F(BrSafetyTest, OverrideLetsOneTrainStopPassAndLapses) {
 
 TEST_F(BrSafetyTest, RestartStartsAfreshWhateverTheClockReads) {
     Start(kConfig + "system=2\nawsbrakecancel=1\n");
+    Beacon(kBeaconAwsWarning);  // before the first frame: the horn lands in the reserve
     UnacknowledgedWarning(1000, 80.0f);
     Key(kAckKey);  // a release armed before the restart is forgotten with the brake
     Beacon(kBeaconTpwsTrainStop);

@@ -107,6 +107,11 @@ void PluginTest::Beacon(int32_t type, int32_t signal, int32_t optional) {
     api().SetBeaconData(ATS_BEACONDATA{type, signal, 0.0f, optional});
 }
 
+void PluginTest::BeaconAt(int32_t t, float speed, int32_t type, int32_t signal, int32_t optional) {
+    Frame(t, speed);
+    Beacon(type, signal, optional);
+}
+
 std::string PluginTest::ConfigPath() const {
     std::string path = library_;
     return path.replace(path.find_last_of('.'), std::string::npos, ".cfg");

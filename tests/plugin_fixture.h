@@ -43,6 +43,8 @@ protected:
     void Key(int key);
     void Drive(int reverser, int power, int brake = 0);
     void Beacon(int32_t type, int32_t signal = 0, int32_t optional = 0);
+    // A frame at time t and speed, then a beacon passed.
+    void BeaconAt(int32_t t, float speed, int32_t type, int32_t signal = 0, int32_t optional = 0);
 
     const PluginApi& api() const { return plugin_->api(); }
     // The configuration file beside this test's copy of the library.

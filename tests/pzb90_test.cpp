@@ -20,11 +20,6 @@ protected:
         ASSERT_EQ(sound[kSound], kSoundOnce);
         sound[kSound] = kSoundContinue;  // the host plays the chime on
     }
-    // A frame at time t, then a magnet passed.
-    void BeaconAt(int32_t t, float speed, int32_t type, int32_t signal, int32_t optional) {
-        Frame(t, speed);
-        Beacon(type, signal, optional);
-    }
     // The key pressed at a stand at time t releases the brake.
     void ReleaseAt(int32_t t) {
         Frame(t, 0.0f);

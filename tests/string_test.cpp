@@ -14,8 +14,9 @@ TEST(StringTest, GrowsFromItsOwnTextAndFormatsIntegersAndText) {
     t.Cat("bc");
     t.Cat(t.GetReference());  // appending itself
     EXPECT_STREQ(t.GetReference(), "abcabc");
-    t.Set(t.GetReference() + 4);  // setting from its own text
-    EXPECT_STREQ(t.GetReference(), "bc");
+    t.Set(t.GetReference() + 4);  // setting from its own text, to a smaller buffer
+    t.Cat('d');
+    EXPECT_STREQ(t.GetReference(), "bcd");
     for (int size : {0, -5, INT_MIN}) {  // a size below one acts as one
         String tiny(size);
         tiny.Cat('x');
@@ -52,6 +53,7 @@ TEST(StringTest, TrimsPopsComparesAndCopiesOut) {
     s.Clear();
     EXPECT_EQ(s.PopChar(), 0);
     EXPECT_EQ(s.Cmp(""), 1) << "an empty text matches nothing";
+    EXPECT_EQ(s.Cmp(&s), 1);
 }
 
 }  // namespace

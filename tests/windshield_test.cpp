@@ -53,7 +53,7 @@ protected:
 
 TEST_F(WindshieldTest, ContinuousStrokesFromEachRestPosition) {
     // The sound plays when the blade leaves its rest and, with a 2nd number, at each turn.
-    // Off, the blade finishes its stroke and stops at rest (stays there: the intermittent walk).
+    // Off, the blade finishes its stroke and stays at rest.
     struct Case { const char* config; std::vector<int32_t> on, sounds, off; } cases[] = {
         {"", Path({1, 100, 0, 1}), {1, 99, 1}, Path({2, 100, 0})},
         // Between the ends it is passed on the way down and met on the way back up.
@@ -70,6 +70,7 @@ TEST_F(WindshieldTest, ContinuousStrokesFromEachRestPosition) {
         EXPECT_EQ(sounds_, c.sounds);
         api().KeyDown(6);
         EXPECT_EQ(Sweep(static_cast<int>(c.off.size())), c.off);
+        EXPECT_EQ(Sweep(20), std::vector<int32_t>(20, c.off.back()));
     }
 }
 
