@@ -33,11 +33,10 @@ TEST_F(FrameTest, ReservesReachTheHostArraysOnlyWhenTheyChange) {
     EXPECT_EQ(panel[10], 2);
     api().SetReverser(0);
     EXPECT_EQ(panel[10], 0);
-    int32_t other[kSlotCount] = {};
-    int32_t otherSound[kSlotCount] = {};
-    api().Elapse(ATS_VEHICLESTATE{0.0, 0.0f, 300, 0, 0, 0, 0, 0, 0}, other, otherSound);
-    EXPECT_EQ(other[10], 1);
-    EXPECT_EQ(otherSound[0], kSoundStop);
+    int32_t other[2][kSlotCount] = {};  // panel and sound
+    api().Elapse(ATS_VEHICLESTATE{0.0, 0.0f, 300, 0, 0, 0, 0, 0, 0}, other[0], other[1]);
+    EXPECT_EQ(other[0][10], 1);
+    EXPECT_EQ(other[1][0], kSoundStop);
 
     // A restart overwrites the whole host arrays even when they are the same as before.
     Frame(400);
@@ -51,14 +50,13 @@ TEST_F(FrameTest, ReservesReachTheHostArraysOnlyWhenTheyChange) {
 
 TEST_F(FrameTest, UnconfiguredAndOutOfRangeSlotsAreNotWritten) {
     Start("reverserindex=256\neffectivervrindex=-2\n");
-    int32_t guarded[kSlotCount + 2];
-    for (auto& v : guarded) v = 77;
-    api().Elapse(ATS_VEHICLESTATE{0.0, 0.0f, 100, 0, 0, 0, 0, 0, 0}, guarded + 1, sound);
+    std::vector<int32_t> guarded(kSlotCount + 2, 77);
+    api().Elapse(ATS_VEHICLESTATE{0.0, 0.0f, 100, 0, 0, 0, 0, 0, 0}, guarded.data() + 1, sound);
     api().SetReverser(1);
     api().SetReverser(-1);
-    EXPECT_EQ(guarded[0], 77);
-    EXPECT_EQ(guarded[kSlotCount + 1], 77);
-    for (int i = 1; i <= kSlotCount; ++i) EXPECT_EQ(guarded[i], 0) << i;  // copied reserve, untouched since
+    EXPECT_EQ(guarded.front(), 77);
+    EXPECT_EQ(guarded.back(), 77);
+    for (size_t i = 1; i <= kSlotCount; ++i) EXPECT_EQ(guarded[i], 0) << i;  // copied reserve, untouched since
 }
 
 TEST_F(FrameTest, EveryRestartRereadsTheFileBesideTheLibrary) {
