@@ -89,7 +89,7 @@ TEST_F(WindshieldTest, IntermittentWipePausesAtRestAndAFrameTakesAtMostTwentySte
         api().KeyDown(key);
         EXPECT_EQ(panel[61], shown) << key;
     }
-    EXPECT_EQ(Sweep(219).back(), 0) << "off: rests at the end of the stroke";
+    EXPECT_EQ(Sweep(519).back(), 0) << "off: rests at the end of the stroke, and stays past a pause";
     EXPECT_NE(sound[80], kSoundOnce) << "without drops there is no rain";
     // 100 intervals due: each frame uses up a 21st without a step.
     api().KeyDown(5);
