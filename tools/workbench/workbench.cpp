@@ -21,11 +21,6 @@
 
 namespace {
 
-// The plugin linked into this module, called the way a host calls the loaded library.
-const PluginApi kPlugin{&Load,     &Dispose,  &GetPluginVersion, &SetVehicleSpec, &Initialize, &Elapse,
-                        &SetPower, &SetBrake, &SetReverser,      &KeyDown,        &KeyUp,      &HornBlow,
-                        &DoorOpen, &DoorClose, &SetSignal,       &SetBeaconData};
-
 // A drive records at most this many frames (a day of 100 ms frames); a timeline or a
 // checker report is cut short after this many bytes. Junk cannot exhaust the page.
 constexpr size_t kFrameLimit = 1000000;
@@ -242,7 +237,7 @@ EMSCRIPTEN_KEEPALIVE const char* fp_run(const char* drive, int driveLength, cons
     double frames = 0;
     double until = 0;
     {
-        Host host(kPlugin, scenario, into(timeline));
+        Host host(inproc::LinkedApi(), scenario, into(timeline));
         host.setFrameLimit(kFrameLimit);
         for (const ScenarioStep& step : scenario.steps) {
             if (host.execute(step)) continue;
@@ -275,7 +270,7 @@ EMSCRIPTEN_KEEPALIVE const char* fp_live_start(const char* drive, int driveLengt
     if (!stageConfig(bytes(config, configLength))) return failure("the configuration cannot be staged");
     // A driver at the page drives for as long as they like; the frame limit still holds.
     live->scenario.limit = std::numeric_limits<int32_t>::max();
-    live->host = std::make_unique<Host>(kPlugin, live->scenario, into(live->timeline));
+    live->host = std::make_unique<Host>(inproc::LinkedApi(), live->scenario, into(live->timeline));
     live->host->setFrameLimit(kFrameLimit);
     for (const ScenarioStep& step : live->scenario.steps) {
         if (step.wait != StepWait::None) break;
